@@ -1,0 +1,42 @@
+# Lobecast: `make run` shows the demo, `make test` runs every test. Both install what is missing.
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+B := $(abspath $(BUILD))
+
+CMAKE_HOST  = cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_WIN32_DIR=$(B)/win32
+CMAKE_WIN32 = cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/i686-w64-mingw32.cmake
+CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/x86_64-w64-mingw32.cmake
+
+.PHONY: all deps host exe win64 test run demo clean format
+
+all: exe
+
+deps:
+	@tools/deps.sh
+
+host: deps
+	@mkdir -p $(B)
+	@$(CMAKE_HOST) > $(B)/host-configure.log 2>&1 || { cat $(B)/host-configure.log; exit 1; }
+	cmake --build $(B)/host -j $(JOBS)
+
+exe: deps
+	@mkdir -p $(B)
+	@$(CMAKE_WIN32) > $(B)/win32-configure.log 2>&1 || { cat $(B)/win32-configure.log; exit 1; }
+	cmake --build $(B)/win32 -j $(JOBS)
+
+# The 64-bit build is only compiled: it catches pointer and LONG truncation faults.
+win64: deps
+	@mkdir -p $(B)
+	@$(CMAKE_WIN64) > $(B)/win64-configure.log 2>&1 || { cat $(B)/win64-configure.log; exit 1; }
+	cmake --build $(B)/win64 -j $(JOBS)
+
+test: host exe win64
+	ctest --test-dir $(B)/host --output-on-failure
+
+clean:
+	rm -rf $(B)
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')

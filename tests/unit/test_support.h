@@ -1,0 +1,30 @@
+// Shared helpers for the host tests: a clean stand-in and program state for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "support/fake_platform.h"
+
+using Args = std::vector<std::intptr_t>;
+
+// The arguments of every call of one name, in order.
+inline std::vector<Args> ArgsOf(const std::string& name) {
+  std::vector<Args> all;
+  for (const fake::Call& call : fake::Calls(name)) all.push_back(call.args);
+  return all;
+}
+
+// Puts the stand-in and every piece of the program's module state back to its start.
+void ResetProgramState();
+
+class PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetProgramState(); }
+  void TearDown() override {
+    EXPECT_TRUE(fake::Errors().empty()) << "first misuse: " << fake::Errors().front();
+  }
+};

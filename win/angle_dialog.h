@@ -1,0 +1,16 @@
+// The phase angle dialog: shows the beam angle and takes a new one.
+#pragma once
+
+#include "platform/window.h"
+
+// Dialog template and edit control ids in the program's resources.
+constexpr int AngleDialogId = 101;
+constexpr int AngleEditId = 1001;
+
+// Runs the dialog modally over owner; returns when it has closed.
+void RunAngleDialog(HWND owner);
+INT_PTR CALLBACK AngleDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Reads a decimal integer leniently: leading blanks, one sign, digits up to the first
+// non-digit; no digits give 0 and values beyond 32 bits saturate.
+int ParseAngle(const char* text);

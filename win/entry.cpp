@@ -1,0 +1,46 @@
+// The program's entry point: registers the class, opens the window, starts the timer, runs
+// the message loop.
+#include "win/main_window.h"
+
+namespace {
+const char AppName[] = "Lobecast";
+const int WindowWidth = 1000;
+const int WindowHeight = 700;
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  WNDCLASSEXA windowClass;
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;  // repaint everything on a resize
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.cbClsExtra = 0;
+  windowClass.cbWndExtra = 0;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszMenuName = nullptr;
+  windowClass.lpszClassName = AppName;
+  windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+  RegisterClassExA(&windowClass);
+
+  HWND hwnd = CreateWindowExA(0, AppName, AppName, WS_OVERLAPPEDWINDOW, 0, 0, WindowWidth,
+                              WindowHeight, nullptr, nullptr, instance, nullptr);
+
+  while (!SetTimer(hwnd, TimerId, TimerPeriodMs, nullptr)) {
+    if (MessageBoxA(hwnd, "Too many clocks or timers!", AppName, MB_ICONWARNING | MB_RETRYCANCEL) ==
+        IDCANCEL)
+      return 0;
+  }
+
+  ShowWindow(hwnd, showCommand);
+  UpdateWindow(hwnd);
+
+  MSG msg;
+  // GetMessageA answers -1 on failure: leave the loop rather than spin on it.
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
