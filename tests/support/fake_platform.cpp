@@ -51,6 +51,7 @@ struct State {
   bool editAllSelected = false;
   std::intptr_t focus = 0;
   int metricsQueries = 0;
+  std::vector<INT_PTR> dialogAnswers;
 };
 
 State& S() {
@@ -224,6 +225,14 @@ std::intptr_t FocusId() {
 }
 int MetricsQueries() {
   return S().metricsQueries;
+}
+const std::vector<INT_PTR>& DialogAnswers() {
+  return S().dialogAnswers;
+}
+
+const WNDCLASSEXA* RegisteredClass(const std::string& name) {
+  auto it = S().classes.find(name);
+  return it == S().classes.end() ? nullptr : &it->second;
 }
 
 void SetMetrics(LONG fontHeight, LONG height, LONG externalLeading, LONG aveCharWidth) {
@@ -457,6 +466,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!queue.empty()) {
     *msg = queue.front();
     queue.pop_front();
+    if (!msg->hwnd && msg->message != WM_QUIT) msg->hwnd = fake::LastWindow();
     return msg->message == WM_QUIT ? FALSE : TRUE;
   }
   *msg = MSG{};
@@ -552,7 +562,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
   S().selStart = S().selEnd = 0;
   HWND dlg = AsHandle<HWND>(dialog.hwnd);
 
-  dialogProc(dlg, WM_INITDIALOG, 0, initParam);
+  S().dialogAnswers.clear();
+  S().dialogAnswers.push_back(dialogProc(dlg, WM_INITDIALOG, 0, initParam));
   S().editAllSelected = S().selStart == 0 && S().selEnd == static_cast<int>(S().editText.size());
 
   const std::vector<fake::DialogAction> actions = S().script.dialog;
@@ -565,7 +576,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         S().selStart = S().selEnd = S().selStart + static_cast<int>(action.text.size());
         break;
       case fake::DialogAction::Command:
-        dialogProc(dlg, WM_COMMAND, static_cast<WPARAM>(action.value), 0);
+        S().dialogAnswers.push_back(
+            dialogProc(dlg, WM_COMMAND, static_cast<WPARAM>(action.value), 0));
         break;
       case fake::DialogAction::OwnerMessage:
         fake::Deliver(Id(owner), static_cast<UINT>(action.value), 0, 0);

@@ -83,6 +83,10 @@ std::string EditText();  // the dialog's edit control text as it was when the di
 bool EditAllSelected();  // whether the whole edit text was selected after WM_INITDIALOG
 std::intptr_t FocusId();
 int MetricsQueries();
+// What the dialog procedure answered to each message the last dialog delivered.
+const std::vector<INT_PTR>& DialogAnswers();
+// The class record registered under name, or null.
+const WNDCLASSEXA* RegisteredClass(const std::string& name);
 
 // Lets a test fill in one font's metrics by its cell height.
 void SetMetrics(LONG fontHeight, LONG height, LONG externalLeading, LONG aveCharWidth);

@@ -22,3 +22,29 @@ void ResetProgramState() {
   ClientWidth = 0;
   ClientHeight = 0;
 }
+
+void MainWindowTest::SetUp() {
+  PlatformTest::SetUp();
+  WNDCLASSEXA windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = MainWindowProc;
+  windowClass.lpszClassName = "Lobecast";
+  RegisterClassExA(&windowClass);
+  hwnd = CreateWindowExA(0, "Lobecast", "Lobecast", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 700, nullptr,
+                         nullptr, fake::Instance(), nullptr);
+  Size(1000, 600);
+  fake::ClearLog();
+}
+
+void MainWindowTest::TearDown() {
+  EXPECT_EQ(fake::OpenDcs(), 0) << "a device context was not released";
+  PlatformTest::TearDown();
+}
+
+LRESULT MainWindowTest::Send(UINT message, WPARAM wParam, LPARAM lParam) {
+  return MainWindowProc(hwnd, message, wParam, lParam);
+}
+
+void MainWindowTest::Size(int width, int height) {
+  Send(WM_SIZE, 0, MAKELONG(width, height));
+}

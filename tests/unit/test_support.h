@@ -28,3 +28,16 @@ class PlatformTest : public ::testing::Test {
     EXPECT_TRUE(fake::Errors().empty()) << "first misuse: " << fake::Errors().front();
   }
 };
+
+// A main window made the way the program makes it: registered with MainWindowProc and
+// created, so the create message has made the pens and fonts.
+class MainWindowTest : public PlatformTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  void Size(int width, int height);
+  void Key(WPARAM key) { Send(WM_KEYDOWN, key); }
+  void Tick() { Send(WM_TIMER, 1); }
+  HWND hwnd = nullptr;
+};
