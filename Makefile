@@ -35,6 +35,19 @@ win64: deps
 test: host exe win64
 	ctest --test-dir $(B)/host --output-on-failure
 
+# With a display the real window opens and this returns when it is closed; without one
+# the scripted tour writes screenshots and a GIF to $(BUILD)/demo.
+run: exe
+ifeq ($(strip $(DISPLAY)),)
+	@$(MAKE) --no-print-directory demo
+else
+	tools/winerun --timeout 0 -- $(B)/win32/lobecast.exe
+endif
+
+demo: exe
+	tools/winerun --private-display --desktop 1024x768 --timeout 170 -- \
+	  tools/demo-tour.sh $(B)/win32/lobecast.exe $(B)/demo
+
 clean:
 	rm -rf $(B)
 

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Scripted tour of the demo on a headless display: screenshots and an animated GIF.
+# Runs inside tools/winerun (DISPLAY and WINEPREFIX set). Usage: demo-tour.sh EXE OUTDIR
+set -euo pipefail
+
+exe=$1
+out=$2
+import=/usr/bin/import
+convert=/usr/bin/convert
+frames=$out/frames
+rm -rf "$out"
+mkdir -p "$frames"
+
+say() { printf 'demo: %s\n' "$*" >&2; }
+fail() {
+  say "$*"
+  exit 1
+}
+
+# Polls a command until it succeeds, for at most $1 seconds.
+wait_for() {
+  local limit=$1
+  shift
+  local deadline=$((SECONDS + limit))
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+windows() { xdotool search --onlyvisible --name '^Lobecast$' 2>/dev/null || true; }
+window_count() { windows | wc -l; }
+has_windows() { (($(window_count) >= $1)); }
+lacks_dialog() { (($(window_count) <= 1)); }
+closed() { (($(window_count) == 0)); }
+
+# The window's area of the screen (the window sits at the top-left corner).
+shot() { "$import" -window root -crop 1000x700+0+0 +repage "$1"; }
+
+# A white pixel in the middle of the client area means the first paint is done.
+painted() {
+  local pixel
+  pixel=$("$import" -window root -crop 1x1+600+400 -depth 8 txt:- 2>/dev/null | tail -n 1)
+  [[ $pixel == *"#FFFFFF"* ]]
+}
+
+frame=0
+record() {  # record SECONDS: GIF frames of the running animation
+  local until=$((SECONDS + $1))
+  while ((SECONDS < until)); do
+    shot "$(printf '%s/%04d.png' "$frames" "$frame")"
+    frame=$((frame + 1))
+    sleep 0.1
+  done
+}
+
+wine "$exe" &
+program=$!
+trap 'kill "$program" 2>/dev/null || true' EXIT
+
+wait_for 60 has_windows 1 || fail "the Lobecast window did not appear within 60 s"
+main=$(windows | head -n 1)
+wait_for 20 painted || fail "the window was not painted within 20 s"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+
+shot "$out/01-start.png"
+say "start: $out/01-start.png"
+
+xdotool key Return
+record 3
+xdotool key Return
+sleep 0.2
+shot "$out/02-running-0-degrees.png"
+
+xdotool key F2
+wait_for 20 has_windows 2 || fail "the angle dialog did not open within 20 s"
+sleep 0.3
+"$import" -window root "$out/03-dialog.png"
+xdotool key 3 0 Return
+wait_for 20 lacks_dialog || fail "the angle dialog did not close within 20 s"
+sleep 0.3
+shot "$out/04-angle-30-degrees.png"
+
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key Return
+record 4
+xdotool key Return
+sleep 0.2
+shot "$out/05-running-30-degrees.png"
+
+# Close through the window manager path, then collect the exit code.
+xdotool key alt+F4
+wait_for 20 closed || fail "the window did not close within 20 s"
+status=0
+wait "$program" || status=$?
+trap - EXIT
+((status == 0)) || fail "lobecast.exe ended with exit code $status"
+
+"$convert" -delay 10 -loop 0 "$frames"/*.png -resize 50% -layers Optimize "$out/demo.gif"
+rm -rf "$frames"
+for f in "$out"/*.png "$out"/demo.gif; do echo "$f"; done
