@@ -9,7 +9,7 @@ CMAKE_WIN32 = cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
 CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/x86_64-w64-mingw32.cmake
 
-.PHONY: all deps host exe win64 test run demo clean format
+.PHONY: all deps host exe win64 test run demo dist clean format
 
 all: exe
 
@@ -47,6 +47,15 @@ endif
 demo: exe
 	tools/winerun --private-display --desktop 1024x768 --timeout 170 -- \
 	  tools/demo-tour.sh $(B)/win32/lobecast.exe $(B)/demo
+
+# The release archive: the program and a short text readme (CRLF, for Notepad).
+DIST := $(B)/dist/lobecast-1.0-win32.zip
+dist: exe
+	@rm -rf $(B)/dist/stage && mkdir -p $(B)/dist/stage
+	cp $(B)/win32/lobecast.exe $(B)/dist/stage/
+	sed 's/$$/\r/' tools/dist-readme.txt > $(B)/dist/stage/README.txt
+	rm -f $(DIST) && cd $(B)/dist/stage && zip -q -X ../$(notdir $(DIST)) lobecast.exe README.txt
+	@echo $(DIST)
 
 clean:
 	rm -rf $(B)
