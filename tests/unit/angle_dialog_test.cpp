@@ -10,7 +10,7 @@
 namespace {
 
 TEST(ParseAngle, ReadsLeadingBlanksOneSignAndDigitsUpToTheFirstOther) {
-  struct Case {
+  const struct Case {
     std::string text;
     int value;
   } cases[] = {
@@ -85,7 +85,7 @@ TEST_F(AngleDialog, OpensWithTheCurrentAngleFullySelectedAndFocused) {
 }
 
 TEST_F(AngleDialog, OkParsesTheTypedTextAndStoresTheClampedAngle) {
-  struct Case {
+  const struct Case {
     std::string typed;
     int angle, step;
   } cases[] = {

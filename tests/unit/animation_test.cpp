@@ -128,7 +128,7 @@ TEST_F(Animation, EnterPausesAndResumesWhereItWas) {
 }
 
 TEST_F(Animation, ResetKeysStopClearAndRepaintWithErase) {
-  struct Case {
+  const struct Case {
     WPARAM key;
     std::vector<fake::DialogAction> dialog;
   } cases[] = {

@@ -57,7 +57,7 @@ TEST_F(Antenna, BarsThenFeedLinesAtThousandBySixHundred) {
 }
 
 TEST_F(Antenna, TermsTruncateSeparately) {
-  struct Case {
+  const struct Case {
     int width, height;
     Args firstBar, mainFeed, firstSlant;
   } cases[] = {

@@ -80,7 +80,7 @@ TEST_F(Shell, TheClassRecordIsFilledFieldByField) {
 }
 
 TEST_F(Shell, ARefusedTimerIsRetriedOnAnyAnswerButCancel) {
-  struct Case {
+  const struct Case {
     int failures;
     std::deque<int> answers;
     std::size_t prompts;
@@ -138,7 +138,7 @@ TEST_F(Shell, EveryMessageIsTranslatedThenDispatchedAndCloseEndsTheLoop) {
 class Routing : public MainWindowTest {};
 
 TEST_F(Routing, SizeMessageKeepsBothUnsigned16BitHalves) {
-  struct Case {
+  const struct Case {
     LPARAM lParam;
     int width, height;
   } cases[] = {

@@ -9,7 +9,7 @@ namespace {
 class Objects : public PlatformTest {};
 
 TEST_F(Objects, FontHeightsFollowTheScreenWidthAtItsBoundaries) {
-  struct Case {
+  const struct Case {
     int screenWidth, title, subtitle, small;
   } cases[] = {
       {1001, 50, 25, 17}, {1000, 40, 20, 15}, {701, 40, 20, 15}, {700, 30, 20, 13},

@@ -37,7 +37,7 @@ class Paint : public MainWindowTest {
 };
 
 TEST_F(Paint, TextsAreLaidOutFromTheMeasuredFonts) {
-  struct Case {
+  const struct Case {
     int width, height;
     LONG titleHeight, titleLeading, smallHeight, smallLeading, smallAverage;
     int l1, l3, a3;
@@ -102,7 +102,7 @@ TEST_F(Paint, CallsComeInTheirOrderBetweenBeginAndEndPaint) {
 }
 
 TEST_F(Paint, TheAngleLineShowsTheSignedAngle) {
-  struct Case {
+  const struct Case {
     int angle;
     const char* line;
   } cases[] = {{-30, "Beam angle = -30 degrees"},

@@ -29,7 +29,7 @@ TEST_F(Steering, EveryAngleInRangeGivesTheBandStepAndTheIntegerQuotient) {
 }
 
 TEST_F(Steering, ValuesOutsideTheRangeClampToItsEnds) {
-  struct Case {
+  const struct Case {
     int value, angle, step;
   } cases[] = {
       {100, 45, 10},       {-99, -45, -10},         {46, 45, 10},          {-46, -45, -10},
@@ -55,7 +55,7 @@ TEST_F(Steering, ClampHoldsAcrossTheWhole32BitRange) {
 }
 
 TEST_F(Steering, DelaysFollowTheSignOfTheStep) {
-  struct Case {
+  const struct Case {
     int angle;
     int delays[ElementCount];
   } cases[] = {

@@ -33,7 +33,7 @@ TEST_F(Wavefronts, StepTwoAtTenIssuesTheFiveArcsInOrder) {
 }
 
 TEST_F(Wavefronts, GeometryTruncatesEachTermInTheWrittenOrder) {
-  struct Case {
+  const struct Case {
     const char* what;
     int width, height, n;
     Args middleArc;  // element 2, all delays 0
@@ -54,7 +54,7 @@ TEST_F(Wavefronts, GeometryTruncatesEachTermInTheWrittenOrder) {
 
 TEST_F(Wavefronts, AnElementDrawsOnlyOnceTheStepExceedsItsDelay) {
   SetBeamAngle(9);  // delays 8, 6, 4, 2, 0
-  struct Case {
+  const struct Case {
     int n;
     std::vector<int> rowsTop;  // top of each arc's rectangle plus its radius: the element row
   } cases[] = {
