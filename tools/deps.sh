@@ -1,44 +1,81 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need; quiet when all are there.
-set -euo pipefail
+# Installs the Debian packages the project needs when any is missing; silent when all are there.
+set -uo pipefail
 
-packages=(
-  cmake make g++ git zip
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64
-  wine wine32:i386 wine64
-  xvfb xauth xdotool imagemagick fonts-liberation fonts-wine
-  clang libclang-rt-14-dev clang-format cppcheck valgrind
+# Usage: tools/deps.sh [PACKAGE...]   (default: everything the project uses)
+PACKAGES=(
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine32:i386 wine64
+    xvfb xauth xdotool imagemagick fonts-liberation fonts-wine
+    cmake make g++ git googletest libgtest-dev libgmock-dev libbenchmark-dev
+    clang libclang-rt-14-dev cppcheck clang-format valgrind zip
 )
+(($#)) && PACKAGES=("$@")
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+log() { printf 'deps: %s\n' "$*" >&2; }
+
+if ! command -v dpkg-query >/dev/null; then
+    log "no dpkg here (not Debian?); install these by hand: ${PACKAGES[*]}"
+    exit 1
+fi
+
+installed() { [[ $(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) == installed ]]; }
+missing_packages() {
+    local p
+    for p in "${PACKAGES[@]}"; do installed "$p" || printf '%s\n' "$p"; done
+}
+has_arch() {
+    [[ $(dpkg --print-architecture) == "$1" ]] || dpkg --print-foreign-architectures | grep -qx "$1"
+}
+
+mapfile -t MISSING < <(missing_packages)
+((${#MISSING[@]} == 0)) && exit 0
+
+# Architectures that the missing packages name (wine32:i386 needs i386).
+ARCHS=()
+for p in "${MISSING[@]}"; do
+    [[ $p == *:* ]] && ! has_arch "${p##*:}" && ARCHS+=("${p##*:}")
 done
-((${#missing[@]} == 0)) && exit 0
 
-say() { printf 'deps: %s\n' "$*" >&2; }
-
-if ! command -v apt-get >/dev/null 2>&1; then
-  say "apt-get is not available; install these packages by hand: ${missing[*]}"
-  exit 1
-fi
 if ((EUID == 0)); then
-  sudo=()
-elif command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
-  sudo=(sudo -n)
+    AS_ROOT=()
+elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    AS_ROOT=(sudo -n)
 else
-  say "missing packages: ${missing[*]}"
-  say "run 'make deps' as root (or with passwordless sudo) to install them"
-  exit 1
+    log "missing packages: ${MISSING[*]}"
+    log "installing them needs root: run 'make deps' (or tools/deps.sh) as root or with passwordless sudo"
+    exit 1
+fi
+if ! command -v apt-get >/dev/null; then
+    log "missing packages: ${MISSING[*]}; apt-get is not available to install them"
+    exit 1
 fi
 
-say "installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-# Wine's 32-bit side needs the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo[@]}" dpkg --add-architecture i386
+# apt-get's output goes to a log, shown only when something fails.
+LOG=$(mktemp "${TMPDIR:-/tmp}/deps.XXXXXX.log")
+trap 'rm -f "$LOG"' EXIT
+apt() {
+    "${AS_ROOT[@]}" env DEBIAN_FRONTEND=noninteractive \
+        apt-get -qq -o DPkg::Lock::Timeout=300 "$@" </dev/null >>"$LOG" 2>&1
+}
+show_log() { tail -n 30 "$LOG" | sed 's/^/deps:   /' >&2; }
+
+log "installing ${#MISSING[@]} missing package(s): ${MISSING[*]}"
+for a in $(printf '%s\n' "${ARCHS[@]}" | sort -u); do
+    log "adding the $a architecture"
+    "${AS_ROOT[@]}" dpkg --add-architecture "$a" || { log "dpkg --add-architecture $a failed"; exit 1; }
+done
+apt update || log "apt-get update reported errors; trying the install anyway"
+if ! apt install -y --no-install-recommends "${MISSING[@]}"; then
+    log "apt-get install failed for: ${MISSING[*]}; its last lines:"
+    show_log
+    exit 1
 fi
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-say "done"
+
+mapfile -t STILL < <(missing_packages)
+if ((${#STILL[@]})); then
+    log "still missing after the install: ${STILL[*]}"
+    show_log
+    exit 1
+fi
+log "all packages present"
