@@ -1,0 +1,728 @@
+// Acceptance driver for lobecast.exe: starts the real program, drives it with posted keys and
+// the angle dialog, and judges its client area pixel by pixel.
+//
+//   lobecast_e2e.exe SCENARIO PATH\TO\lobecast.exe
+//     startup, run, reset, angle, resize, fullrun, resource, model
+//   lobecast_e2e.exe probe-static OUT.bmp      (attach to a running program; for real_keys.sh)
+//   lobecast_e2e.exe probe-running STATIC.bmp
+//   lobecast_e2e.exe probe-paused STATIC.bmp
+//
+// Prints each check and a final line; exit code 0 when every check passed, 1 otherwise.
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "e2e.h"
+#include "model/steering.h"
+
+int ResourceScenario(const std::string& exe);
+
+namespace {
+int Checks = 0;
+int Failures = 0;
+
+void VSay(const char* prefix, const char* format, va_list args) {
+  char text[1024];
+  std::vsnprintf(text, sizeof text, format, args);
+  std::printf("%s%s\n", prefix, text);
+  std::fflush(stdout);
+}
+}  // namespace
+
+void Say(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  VSay("", format, args);
+  va_end(args);
+}
+
+bool Check(bool ok, const char* format, ...) {
+  ++Checks;
+  if (!ok) ++Failures;
+  va_list args;
+  va_start(args, format);
+  VSay(ok ? "  ok    " : "  FAIL  ", format, args);
+  va_end(args);
+  return ok;
+}
+
+void Require(bool ok, const char* format, ...) {
+  ++Checks;
+  if (!ok) ++Failures;
+  va_list args;
+  va_start(args, format);
+  VSay(ok ? "  ok    " : "  FAIL  ", format, args);
+  va_end(args);
+  if (!ok) throw Fatal{"a required check failed"};
+}
+
+int CheckCount() {
+  return Checks;
+}
+int FailureCount() {
+  return Failures;
+}
+
+DWORD Now() {
+  return GetTickCount();
+}
+
+namespace {
+const DWORD Bound = 10000;  // every wait on a condition gives up after this
+
+// LOBECAST_E2E_VERBOSE=1 prints every poll's analysis.
+bool Verbose() {
+  const char* v = std::getenv("LOBECAST_E2E_VERBOSE");
+  return v && *v && *v != '0';
+}
+
+// The static screen as the program first paints it, and what was measured on it.
+struct Screen {
+  Geometry g;
+  Masks m;
+  Image image;
+};
+
+std::string Join(const std::vector<int>& v) {
+  std::string s;
+  char text[16];
+  for (size_t i = 0; i < v.size() && i < 12; ++i) {
+    std::snprintf(text, sizeof text, "%s%d", i ? "," : "", v[i]);
+    s += text;
+  }
+  if (v.size() > 12) s += ",...";
+  return s.empty() ? "none" : s;
+}
+
+// Waits for the first paint (the antenna is drawn last) and measures the static screen.
+Screen StaticScreen(HWND hwnd, const char* label) {
+  Screen s;
+  int w, h;
+  ClientSize(hwnd, w, h);
+  s.g = GeometryFor(w, h);
+  const DWORD start = Now();
+  for (;;) {
+    s.image = Capture(hwnd);
+    if (BarsDrawn(s.image, s.g)) break;
+    if (Now() - start >= Bound) {
+      KeepPicture(s.image, label);
+      Require(false, "the first paint drew the antenna bars within 10 s");
+    }
+    Sleep(50);
+  }
+  Require(WaitStable(hwnd, Bound, s.image), "the start-up screen settles");
+  std::string why;
+  const bool measured = MeasureMasks(s.image, s.g, s.m, why);
+  if (!measured) KeepPicture(s.image, label);
+  Require(measured, "static text areas measured: top band rows 0..%d, help box (%d,%d)-(%d,%d)%s%s",
+          s.m.topEnd, s.m.hx0, s.m.hy0, s.m.hx1, s.m.hy1, measured ? "" : ": ", why.c_str());
+  return s;
+}
+
+// The step shown by a picture with five regular arcs that explain every red pixel, or -1.
+int ShownStep(const Image& im, const Geometry& g, const Masks& m, int* phaseStep) {
+  const Analysis a = Analyse(im, g, m);
+  if (!a.allFive) return -1;
+  int n = 0;
+  for (int i = 0; i < Elements; ++i) {
+    if (i + 1 < Elements && a.age[i + 1] - a.age[i] != a.step) return -1;
+    if (a.age[i] > n) n = a.age[i];
+  }
+  if (!StepExplains(im, g, m, a.step, n, nullptr)) return -1;
+  if (phaseStep) *phaseStep = a.step;
+  return n;
+}
+
+// Says why a picture shows no clean step: what was fitted, and what does not fit.
+std::string WhyNoStep(const Image& im, const Geometry& g, const Masks& m) {
+  const Analysis a = Analyse(im, g, m);
+  std::string why = Describe(a, g);
+  if (!a.allFive) return why + " (each element should have exactly one)";
+  int n = 0;
+  for (int i = 0; i < Elements; ++i) {
+    if (i + 1 < Elements && a.age[i + 1] - a.age[i] != a.step) return why + " (not evenly spaced)";
+    if (a.age[i] > n) n = a.age[i];
+  }
+  std::string detail;
+  if (!StepExplains(im, g, m, a.step, n, &detail)) return why + "; " + detail;
+  return why;
+}
+
+// Polls until the picture shows five regular arcs at a step of at least minStep; returns it.
+int WaitForArcs(HWND hwnd, const Geometry& g, const Masks& m, int minStep, int* phaseStep,
+                DWORD bound = Bound) {
+  const DWORD start = Now();
+  int last = -1;
+  Image im;
+  while (Now() - start < bound) {
+    im = Capture(hwnd);
+    if (im.w == g.w && im.h == g.h) {
+      last = ShownStep(im, g, m, phaseStep);
+      if (last >= minStep) return last;
+      if (Verbose()) Say("  (poll: step %d; %s)", last, WhyNoStep(im, g, m).c_str());
+    }
+    Sleep(30);
+  }
+  Say("  last picture polled: step %d; %s", last,
+      im.w == g.w && im.h == g.h ? WhyNoStep(im, g, m).c_str() : "client size changed");
+  KeepPicture(im, "last-polled");
+  return -1;
+}
+
+// Posts Enter and waits until the picture stops changing.
+Image Pause(HWND hwnd, const char* what) {
+  PostKey(hwnd, VK_RETURN);
+  Image im;
+  Require(WaitStable(hwnd, Bound, im), "%s: Enter pauses, the picture settles", what);
+  return im;
+}
+
+// Judges a still picture: the one step n whose arcs, with phase step s, explain it; -1 if none.
+int Judge(const Image& im, const Geometry& g, const Masks& m, int s, const char* label,
+          Analysis* analysis = nullptr) {
+  const Analysis a = Analyse(im, g, m);
+  Say("  %s: %d red pixels outside the text; %s", label, a.redPixels, Describe(a, g).c_str());
+  const std::vector<int> steps = ConsistentSteps(im, g, m, s);
+  const bool ok = Check(steps.size() == 1,
+                        "%s: exactly one step explains every red pixel with phase step %d and "
+                        "has each of its arcs present (steps found: %s)",
+                        label, s, Join(steps).c_str());
+  if (!ok) {
+    int n = 0;
+    for (int i = 0; i < Elements; ++i)
+      if (!a.ages[i].empty() && a.ages[i].back() > n) n = a.ages[i].back();
+    std::string why;
+    if (n > 0 && !StepExplains(im, g, m, s, n, &why))
+      Say("  step %d does not fit: %s", n, why.c_str());
+    KeepPicture(im, label);
+  }
+  if (analysis) *analysis = a;
+  return ok ? steps[0] : -1;
+}
+
+// The radii of a judged picture: each element at u * (n - delay), differing by u * s.
+void CheckRadii(const Analysis& a, const Geometry& g, int n, int s, const char* label) {
+  if (!Check(a.allFive, "%s: every element's arc found at exactly one radius (%s)", label,
+             Describe(a, g).c_str()))
+    return;
+  int delay[Elements];
+  DelaysFor(s, delay);
+  bool match = true;
+  for (int i = 0; i < Elements; ++i) match &= a.age[i] == n - delay[i];
+  Check(match, "%s: radii %d,%d,%d,%d,%d top to bottom = u * (step %d - delay), u = %d", label,
+        g.u * a.age[0], g.u * a.age[1], g.u * a.age[2], g.u * a.age[3], g.u * a.age[4], n, g.u);
+  bool even = true;
+  for (int i = 0; i + 1 < Elements; ++i) even &= g.u * (a.age[i + 1] - a.age[i]) == g.u * s;
+  const char* shape = s == 0 ? "all five equal" : s > 0 ? "bottom largest" : "top largest";
+  Check(even, "%s: neighbouring radii differ by u * %d = %d (%s)", label, s, g.u * s, shape);
+  Check(a.radialOffsetTenths >= -25 && a.radialOffsetTenths <= -5,
+        "%s: the red pixels lie %.1f px from the nominal radius (the pen runs 0.5..2.5 px "
+        "inside it)",
+        label, a.radialOffsetTenths / 10.0);
+}
+
+// Red-ish pixels outside the masks: arcs.
+int ArcPixels(const Image& im, const Geometry& g, const Masks& m) {
+  return Analyse(im, g, m).redPixels;
+}
+
+// Differing pixels in rows [y0, y1), with the first differing row.
+int DiffRows(const Image& a, const Image& b, int y0, int y1, int* firstRow = nullptr) {
+  int count = 0;
+  if (firstRow) *firstRow = -1;
+  for (int y = y0; y < y1 && y < a.h && y < b.h; ++y)
+    for (int x = 0; x < a.w && x < b.w; ++x)
+      if (a.At(x, y) != b.At(x, y)) {
+        if (count++ == 0 && firstRow) *firstRow = y;
+      }
+  return count;
+}
+
+// Posts keys the program has no use for and waits until it has taken them from its queue; the
+// caller then lets a few ticks pass (150 ms) before looking: what must show is that nothing
+// happens, so there is no condition to wait for.
+void PostUnrelatedKeys(const Target& t) {
+  const UINT keys[] = {VK_SPACE, 'A', '7', VK_F3, VK_ESCAPE, VK_TAB, VK_LEFT};
+  for (UINT k : keys) PostKey(t.hwnd, k);
+  WaitForInputIdle(t.pi.hProcess, Bound);
+}
+
+// F2, check what the dialog shows, type text, then OK or cancel; waits until it has closed.
+void UseDialog(Target& t, const char* shown, const char* typed, bool ok) {
+  PostKey(t.hwnd, VK_F2);
+  HWND dialog = WaitForDialog(t.hwnd, Bound);
+  Require(dialog != nullptr,
+          "F2 opened the dialog (class #32770, caption \"Lobecast\", owned by the main window)");
+  const std::string before = DialogEditText(dialog);
+  Check(before == shown, "the dialog's edit box shows the current angle \"%s\" (expected \"%s\")",
+        before.c_str(), shown);
+  SetDlgItemTextA(dialog, 1001, typed);
+  const std::string after = DialogEditText(dialog);
+  Check(after == typed, "edit box 1001 now holds \"%s\"", after.c_str());
+  const int command = ok ? IDOK : IDCANCEL;
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
+  Require(WaitWindowGone(dialog, Bound), "the dialog closed after %s", ok ? "OK" : "cancel");
+}
+
+// ---- Scenarios -----------------------------------------------------------------------------
+
+void StartupScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  char text[64] = "";
+  GetClassNameA(t.hwnd, text, sizeof text);
+  Check(std::strcmp(text, "Lobecast") == 0, "window class \"%s\"", text);
+  GetWindowTextA(t.hwnd, text, sizeof text);
+  Check(std::strcmp(text, "Lobecast") == 0, "window title \"%s\"", text);
+  Check(FindWindowA("Lobecast", "Lobecast") == t.hwnd,
+        "FindWindowA(\"Lobecast\", \"Lobecast\") finds it");
+  RECT wr;
+  GetWindowRect(t.hwnd, &wr);
+  Check(wr.left == 0 && wr.top == 0 && wr.right - wr.left == 1000 && wr.bottom - wr.top == 700,
+        "outer window %ldx%ld at %ld,%ld (expected 1000x700 at 0,0)",
+        static_cast<long>(wr.right - wr.left), static_cast<long>(wr.bottom - wr.top),
+        static_cast<long>(wr.left), static_cast<long>(wr.top));
+  int w, h;
+  ClientSize(t.hwnd, w, h);
+  Check(w > 900 && w <= 1000 && h > 600 && h <= 700,
+        "client area %dx%d (992x673 on a 1024x768 "
+        "screen without a window manager)",
+        w, h);
+
+  Screen s = StaticScreen(t.hwnd, "startup");
+  const Geometry& g = s.g;
+  Say("  geometry: cx=%d u=%d rows %d,%d,%d,%d,%d c=%d junction x=%d feed x=%d", g.cx, g.u, g.y[0],
+      g.y[1], g.y[2], g.y[3], g.y[4], g.c, g.jx, g.fx);
+  if (!CheckAntenna(s.image, g)) KeepPicture(s.image, "startup-antenna");
+
+  // The help text: three red lines from x = 10, in the bottom-left band.
+  const int lines = HelpTextLines(s.image, s.m);
+  Check(lines == 3, "three lines of red help text (found %d)", lines);
+  Check(s.m.hx0 + 3 >= 9 && s.m.hx0 + 3 <= 14, "the help text starts at x=%d (drawn from x=10)",
+        s.m.hx0 + 3);
+  Check(s.m.hy0 + 3 >= h - 150 && s.m.hy1 - 4 < h,
+        "the help text fills rows %d..%d at the bottom of the %d-row client", s.m.hy0 + 3,
+        s.m.hy1 - 4, h);
+  int redElsewhere = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (IsReddish(s.image.At(x, y)) &&
+          !(x >= s.m.hx0 && x < s.m.hx1 && y >= s.m.hy0 && y < s.m.hy1))
+        ++redElsewhere;
+  Check(redElsewhere == 0, "nothing red outside the help text, where arcs would be (%d pixels)",
+        redElsewhere);
+
+  // The top texts: black (grey antialiasing), the heading centred, the notice at the right.
+  int coloured = 0, left = w, right = -1, noticeRight = -1, notice = 0;
+  const int headingEnd = HeadingEnd(s.image);
+  for (int y = 0; y < s.m.topEnd; ++y)
+    for (int x = 0; x < w; ++x) {
+      const std::uint32_t p = s.image.At(x, y);
+      if (p == White) continue;
+      if (Red(p) != Green(p) || Green(p) != Blue(p)) ++coloured;
+      if (y < headingEnd && x >= w / 4 && x < (3 * w) / 4) {
+        if (x < left) left = x;
+        if (x > right) right = x;
+      }
+      if (x >= (3 * w) / 4) {
+        ++notice;
+        if (x > noticeRight) noticeRight = x;
+      }
+    }
+  Check(coloured == 0,
+        "heading, subtitle, angle line and notice are black on white (%d coloured "
+        "pixels)",
+        coloured);
+  Check(headingEnd > 10 && right > left && std::abs((left + right) - w) <= 12,
+        "the heading is centred: columns %d..%d in rows 0..%d around x=%d", left, right, headingEnd,
+        w / 2);
+  Check(notice > 50 && noticeRight < w - 4 && noticeRight > w - 60,
+        "the notice stands at the top right (%d pixels, right edge x=%d)", notice, noticeRight);
+
+  // Ticks while stopped change nothing.
+  Sleep(150);
+  Check(Capture(t.hwnd) == s.image, "a few ticks later the screen is unchanged");
+  CloseTarget(t);
+}
+
+void RunScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  Screen s = StaticScreen(t.hwnd, "run-start");
+  PostKey(t.hwnd, VK_RETURN);
+  const int seen = WaitForArcs(t.hwnd, s.g, s.m, 8, nullptr);
+  Require(seen >= 8, "Enter starts the animation: five arcs at step %d (at least 8)", seen);
+  Image first = Pause(t.hwnd, "first pause");
+  Analysis a;
+  const int n1 = Judge(first, s.g, s.m, 0, "first pause", &a);
+  Require(n1 > 0, "the paused picture shows step %d", n1);
+  CheckRadii(a, s.g, n1, 0, "first pause");
+
+  PostKey(t.hwnd, VK_RETURN);
+  const int later = WaitForArcs(t.hwnd, s.g, s.m, n1 + 10, nullptr);
+  Require(later >= n1 + 10, "Enter resumes: the arcs move on to step %d (at least %d)", later,
+          n1 + 10);
+  Image second = Pause(t.hwnd, "second pause");
+  const int n2 = Judge(second, s.g, s.m, 0, "second pause", &a);
+  Require(n2 > 0, "the second paused picture shows step %d", n2);
+  Check(n2 > n1, "the animation advanced between the pauses (step %d, then %d)", n1, n2);
+  CheckRadii(a, s.g, n2, 0, "second pause");
+  CloseTarget(t);
+}
+
+void ResetScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  Screen s = StaticScreen(t.hwnd, "reset-start");
+  PostKey(t.hwnd, VK_RETURN);
+  Require(WaitForArcs(t.hwnd, s.g, s.m, 8, nullptr) >= 8, "Enter starts the animation");
+  Image paused = Pause(t.hwnd, "pause");
+  const int n1 = Judge(paused, s.g, s.m, 0, "paused");
+  Require(n1 > 0, "the paused picture shows step %d", n1);
+  PostUnrelatedKeys(t);
+  Sleep(150);
+  Check(Capture(t.hwnd) == paused,
+        "unrelated keys (space, A, 7, F3, Esc, Tab, Left) neither resume nor reset a pause");
+
+  PostKey(t.hwnd, VK_RETURN);
+  const int before = WaitForArcs(t.hwnd, s.g, s.m, n1 + 8, nullptr);
+  Require(before >= n1 + 8, "Enter resumes (step %d)", before);
+  PostKey(t.hwnd, VK_F1);  // while running
+  Image reset;
+  Require(WaitStable(t.hwnd, Bound, reset), "F1: the picture settles");
+  const int left = ArcPixels(reset, s.g, s.m);
+  if (left) KeepPicture(reset, "reset-after-F1");
+  Check(left == 0, "after F1 during a run no arc pixel is left (%d red pixels)", left);
+  Check(reset == s.image, "after F1 the screen equals the start-up screen pixel for pixel");
+  Sleep(150);
+  Image tick = Capture(t.hwnd);
+  Check(ArcPixels(tick, s.g, s.m) == 0 && tick == s.image,
+        "a tick later there is still no arc (the timer no longer advances)");
+  PostUnrelatedKeys(t);
+  Sleep(150);
+  Check(Capture(t.hwnd) == s.image, "unrelated keys after the reset change nothing");
+
+  PostKey(t.hwnd, VK_RETURN);
+  const int restart = WaitForArcs(t.hwnd, s.g, s.m, 1, nullptr);
+  Check(restart >= 1 && restart < before,
+        "Enter after F1 starts over: first step seen %d, below the %d reached before the reset",
+        restart, before);
+  CloseTarget(t);
+}
+
+void AngleScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  Screen s = StaticScreen(t.hwnd, "angle-start");
+  const int headingEnd = HeadingEnd(s.image);
+  struct Case {
+    const char* shown;
+    const char* typed;
+    bool ok;
+    int step;
+  };
+  const Case cases[] = {{"0", "20", true, 4}, {"20", "-7", false, 4}, {"20", "-30", true, -6}};
+  Image previous = s.image;
+  for (const Case& c : cases) {
+    char label[64];
+    std::snprintf(label, sizeof label, "%s \"%s\"", c.ok ? "OK" : "cancel", c.typed);
+    Say("- F2, type \"%s\", %s", c.typed, c.ok ? "OK" : "cancel");
+    UseDialog(t, c.shown, c.typed, c.ok);
+    Image shown;
+    Require(WaitStable(t.hwnd, Bound, shown), "%s: the repaint settles", label);
+    Require(BarsDrawn(shown, s.g), "%s: the main window is repainted", label);
+    int firstRow;
+    const int changed = DiffRows(previous, shown, 0, s.m.topEnd, &firstRow);
+    if (c.ok)
+      Check(changed > 20 && firstRow >= headingEnd,
+            "%s: the angle line changed (%d pixels differ, from row %d; the heading ends at row "
+            "%d)",
+            label, changed, firstRow, headingEnd);
+    else
+      Check(changed == 0, "%s: the angle line is unchanged (%d pixels differ)", label, changed);
+    const int below = DiffRows(s.image, shown, s.m.topEnd, s.g.h);
+    Check(below == 0,
+          "%s: below the top texts the screen is the start-up screen (%d pixels "
+          "differ)",
+          label, below);
+    previous = shown;
+
+    PostKey(t.hwnd, VK_RETURN);
+    int measuredStep = 0;
+    const int seen = WaitForArcs(t.hwnd, s.g, s.m, 1, &measuredStep);
+    Require(seen >= 1,
+            "%s: Enter starts a run with all five arcs on the screen (step %d, phase "
+            "step %d)",
+            label, seen, measuredStep);
+    Image paused = Pause(t.hwnd, label);
+    Analysis a;
+    const int n = Judge(paused, s.g, s.m, c.step, label, &a);
+    Require(n > 0, "%s: the paused run shows step %d with phase step %d", label, n, c.step);
+    CheckRadii(a, s.g, n, c.step, label);
+  }
+  CloseTarget(t);
+}
+
+void ResizeScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  Screen s = StaticScreen(t.hwnd, "resize-start");
+  PostKey(t.hwnd, VK_RETURN);
+  Require(WaitForArcs(t.hwnd, s.g, s.m, 10, nullptr) >= 10, "Enter starts the animation");
+  Image paused = Pause(t.hwnd, "before the resize");
+  const int n1 = Judge(paused, s.g, s.m, 0, "before the resize");
+  Require(n1 > 0, "the paused picture shows step %d", n1);
+
+  SetWindowPos(t.hwnd, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  RECT wr;
+  GetWindowRect(t.hwnd, &wr);
+  Check(wr.right - wr.left == 800 && wr.bottom - wr.top == 600, "SetWindowPos: outer size %ldx%ld",
+        static_cast<long>(wr.right - wr.left), static_cast<long>(wr.bottom - wr.top));
+  int w, h;
+  ClientSize(t.hwnd, w, h);
+  Require(w < s.g.w && h < s.g.h, "the client area shrank to %dx%d", w, h);
+  const Geometry g = GeometryFor(w, h);
+  const Masks m = s.m.ShiftedDown(h - s.g.h);
+  Say("  new geometry: cx=%d u=%d rows %d..%d", g.cx, g.u, g.y[0], g.y[4]);
+  const DWORD start = Now();
+  Image im = Capture(t.hwnd);
+  while (!BarsDrawn(im, g) && Now() - start < Bound) {
+    Sleep(50);
+    im = Capture(t.hwnd);
+  }
+  Require(BarsDrawn(im, g), "the window was repainted at the new size");
+  Require(WaitStable(t.hwnd, Bound, im), "the repainted picture settles");
+  const int n2 = Judge(im, g, m, 0, "after the resize");
+  Check(n2 == n1, "the repaint shows the paused step's arcs at the new size (step %d, was %d)", n2,
+        n1);
+
+  PostKey(t.hwnd, VK_RETURN);
+  const int moved = WaitForArcs(t.hwnd, g, m, n1 + 10, nullptr);
+  Require(moved >= n1 + 10,
+          "after resuming the arcs move on to step %d (at least %d) and lie only on the five "
+          "circles of the new size",
+          moved, n1 + 10);
+  im = Pause(t.hwnd, "after resuming");
+  const int n3 = Judge(im, g, m, 0, "after resuming");
+  Check(n3 > n1, "paused again at step %d, with no arc fragments", n3);
+  CloseTarget(t);
+}
+
+void FullRunScenario(const std::string& exe) {
+  Target t;
+  StartTarget(exe, t);
+  Screen s = StaticScreen(t.hwnd, "fullrun-start");
+  PostKey(t.hwnd, VK_RETURN);
+  // Follow the run through its visible steps, noting when each was seen.
+  DWORD firstTime = 0, lastTime = 0;
+  int firstStep = -1, lastStep = -1;
+  const DWORD start = Now();
+  while (lastStep < 150 && Now() - start < 2 * Bound) {
+    Image im = Capture(t.hwnd);
+    const int n = ShownStep(im, s.g, s.m, nullptr);
+    if (n > 0) {
+      if (firstStep < 0) firstStep = n, firstTime = Now();
+      if (n > lastStep) lastStep = n, lastTime = Now();
+    }
+    Sleep(30);
+  }
+  Require(lastStep >= 150 && lastStep > firstStep,
+          "the run went through the visible steps (seen %d to %d)", firstStep, lastStep);
+  const DWORD perTick = (lastTime - firstTime) / static_cast<DWORD>(lastStep - firstStep);
+  Say("  the program ticked every %lu ms", static_cast<unsigned long>(perTick));
+  // Near step 232 the last arc leaves a 992-pixel client: the static screen comes back.
+  Image im;
+  const DWORD gone = Now();
+  const DWORD leaveBound = Bound + 2 * (240 - lastStep) * perTick;
+  bool back = false;
+  while (!back && Now() - gone < leaveBound) {
+    Sleep(50);
+    im = Capture(t.hwnd);
+    back = im == s.image;
+  }
+  if (!back) KeepPicture(im, "fullrun-leaving");
+  Require(back, "the arcs left the client and the erasing passes left no pixel behind");
+  // Nothing visible marks step 251 at this size: wait past it by the pace measured above.
+  const DWORD endTime = lastTime + ((252 - lastStep) * perTick * 5) / 4 + 500;
+  Say("  waiting until about step 252");
+  bool intact = true;
+  while (static_cast<int>(Now() - endTime) < 0) {
+    Sleep(100);
+    intact &= Capture(t.hwnd) == s.image;
+  }
+  Check(intact, "no arc or fragment reappeared until the end of the run (%lu s after Enter)",
+        static_cast<unsigned long>((Now() - start) / 1000));
+  DWORD_PTR answer = 0;
+  Check(SendMessageTimeoutA(t.hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0,
+        "after the run the program still answers messages");
+  Require(WaitStable(t.hwnd, Bound, im), "the picture is still");
+  Check(im == s.image, "after the run the screen is the static screen");
+  PostKey(t.hwnd, VK_F1);
+  Require(WaitStable(t.hwnd, Bound, im), "F1: the picture settles");
+  if (im != s.image) KeepPicture(im, "fullrun-after-F1");
+  Check(im == s.image, "F1 restores the start-up screen pixel for pixel");
+  PostKey(t.hwnd, VK_RETURN);
+  const int again = WaitForArcs(t.hwnd, s.g, s.m, 1, nullptr);
+  Check(again >= 1 && again < lastStep, "Enter starts a new run from the beginning (step %d seen)",
+        again);
+  Pause(t.hwnd, "new run");
+  CloseTarget(t);
+}
+
+void ModelScenario() {
+#if defined(__i386__) || defined(_M_IX86)
+#if defined(__SSE2_MATH__) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+  Say("  32-bit build, SSE2 floating point");
+#else
+  Say("  32-bit build, x87 floating point");
+#endif
+#else
+  Say("  64-bit build");
+#endif
+  int wrong = 0;
+  for (int a = -45; a <= 45; ++a) {
+    SetBeamAngle(a);
+    if (BeamAngle != a || PhaseStep != (2 * a) / 9) {
+      ++wrong;
+      Say("  angle %d gave angle %d, step %d (expected %d)", a, BeamAngle, PhaseStep, (2 * a) / 9);
+    }
+  }
+  Check(wrong == 0, "SetBeamAngle(a) gives PhaseStep (2*a)/9 for every a in -45..45 (%d wrong)",
+        wrong);
+  SetBeamAngle(45);
+  Check(PhaseStep == 10, "45 degrees give step %d (expected 10)", PhaseStep);
+  SetBeamAngle(-45);
+  Check(PhaseStep == -10, "-45 degrees give step %d (expected -10)", PhaseStep);
+  SetBeamAngle(36);
+  Check(PhaseStep == 8, "36 degrees give step %d (expected 8)", PhaseStep);
+  const int outside[] = {46, 100, INT_MAX, -46, -99, INT_MIN};
+  for (int v : outside) {
+    SetBeamAngle(v);
+    const int clamped = v > 0 ? 45 : -45;
+    Check(BeamAngle == clamped && PhaseStep == clamped / 9 * 2, "%d is clamped to %d (step %d)", v,
+          BeamAngle, PhaseStep);
+  }
+  SetBeamAngle(14);
+  ComputeElementDelays();
+  Check(ElementDelay[0] == 12 && ElementDelay[1] == 9 && ElementDelay[2] == 6 &&
+            ElementDelay[3] == 3 && ElementDelay[4] == 0,
+        "step 3 gives delays %d,%d,%d,%d,%d (expected 12,9,6,3,0)", ElementDelay[0],
+        ElementDelay[1], ElementDelay[2], ElementDelay[3], ElementDelay[4]);
+  SetBeamAngle(-14);
+  ComputeElementDelays();
+  Check(ElementDelay[0] == 0 && ElementDelay[1] == 3 && ElementDelay[2] == 6 &&
+            ElementDelay[3] == 9 && ElementDelay[4] == 12,
+        "step -3 gives delays %d,%d,%d,%d,%d (expected 0,3,6,9,12)", ElementDelay[0],
+        ElementDelay[1], ElementDelay[2], ElementDelay[3], ElementDelay[4]);
+  SetBeamAngle(0);
+}
+
+// ---- Probes for the real-keyboard script: attach to a program started by someone else ------
+
+HWND AttachMain() {
+  HWND hwnd = FindMainWindow(0, Bound);
+  Require(hwnd != nullptr, "a Lobecast main window is running");
+  return hwnd;
+}
+
+Screen LoadStatic(const std::string& path, HWND hwnd) {
+  Screen s;
+  Require(LoadBmp(path, s.image), "the start-up picture %s loads", path.c_str());
+  s.g = GeometryFor(s.image.w, s.image.h);
+  std::string why;
+  Require(MeasureMasks(s.image, s.g, s.m, why), "text areas measured on it %s", why.c_str());
+  int w, h;
+  ClientSize(hwnd, w, h);
+  Require(w == s.g.w && h == s.g.h, "the client area is still %dx%d", s.g.w, s.g.h);
+  return s;
+}
+
+void ProbeStatic(const std::string& out) {
+  HWND hwnd = AttachMain();
+  Screen s = StaticScreen(hwnd, "probe-static");
+  Check(ArcPixels(s.image, s.g, s.m) == 0, "no arcs on the screen");
+  Require(SaveBmp(s.image, out), "start-up picture saved to %s (%dx%d)", out.c_str(), s.g.w, s.g.h);
+}
+
+void ProbeRunning(const std::string& file) {
+  HWND hwnd = AttachMain();
+  Screen s = LoadStatic(file, hwnd);
+  int step = 0;
+  const int n = WaitForArcs(hwnd, s.g, s.m, 10, &step);
+  Require(n >= 10, "the animation runs: five arcs at step %d (phase step %d)", n, step);
+  Say("running step %d phase-step %d", n, step);
+}
+
+void ProbePaused(const std::string& file) {
+  HWND hwnd = AttachMain();
+  Screen s = LoadStatic(file, hwnd);
+  Image im;
+  Require(WaitStable(hwnd, Bound, im), "the picture is still (paused)");
+  int step = 0;
+  const int n = ShownStep(im, s.g, s.m, &step);
+  if (n < 0) KeepPicture(im, "probe-paused");
+  Require(n > 0, "the still picture shows five arcs of one step");
+  Analysis a;
+  Require(Judge(im, s.g, s.m, step, "paused", &a) == n, "step %d explains it", n);
+  CheckRadii(a, s.g, n, step, "paused");
+  Say("paused step %d phase-step %d u %d", n, step, s.g.u);
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: lobecast_e2e.exe SCENARIO PATH\\TO\\lobecast.exe\n"
+               "  scenarios: startup run reset angle resize fullrun resource model\n"
+               "       lobecast_e2e.exe probe-static OUT.bmp | probe-running STATIC.bmp |"
+               " probe-paused STATIC.bmp\n");
+  return 2;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return Usage();
+  const std::string scenario = argv[1];
+  const std::string arg = argv[2];
+  Say("lobecast_e2e %s %s", scenario.c_str(), arg.c_str());
+  try {
+    if (scenario == "startup")
+      StartupScenario(arg);
+    else if (scenario == "run")
+      RunScenario(arg);
+    else if (scenario == "reset")
+      ResetScenario(arg);
+    else if (scenario == "angle")
+      AngleScenario(arg);
+    else if (scenario == "resize")
+      ResizeScenario(arg);
+    else if (scenario == "fullrun")
+      FullRunScenario(arg);
+    else if (scenario == "resource")
+      ResourceScenario(arg);
+    else if (scenario == "model")
+      ModelScenario();
+    else if (scenario == "probe-static")
+      ProbeStatic(arg);
+    else if (scenario == "probe-running")
+      ProbeRunning(arg);
+    else if (scenario == "probe-paused")
+      ProbePaused(arg);
+    else
+      return Usage();
+  } catch (const Fatal& f) {
+    Say("  stopped: %s", f.what.c_str());
+  }
+  if (CheckCount() == 0) {
+    Say("lobecast_e2e %s: FAIL (no checks ran)", scenario.c_str());
+    return 1;
+  }
+  if (FailureCount() > 0) {
+    Say("lobecast_e2e %s: FAIL (%d of %d checks failed)", scenario.c_str(), FailureCount(),
+        CheckCount());
+    return 1;
+  }
+  Say("lobecast_e2e %s: PASS (%d checks)", scenario.c_str(), CheckCount());
+  return 0;
+}
