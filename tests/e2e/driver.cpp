@@ -2,7 +2,7 @@
 // the angle dialog, and judges its client area pixel by pixel.
 //
 //   lobecast_e2e.exe SCENARIO PATH\TO\lobecast.exe
-//     startup, run, reset, angle, resize, fullrun, resource, model
+//     startup, run, reset, angle, resize, fullrun, resource, model, stress
 //   lobecast_e2e.exe probe-static OUT.bmp      (attach to a running program; for real_keys.sh)
 //   lobecast_e2e.exe probe-running STATIC.bmp
 //   lobecast_e2e.exe probe-paused STATIC.bmp
@@ -18,6 +18,7 @@
 #include "model/steering.h"
 
 int ResourceScenario(const std::string& exe);
+int StressScenario(const std::string& exe);
 
 namespace {
 int Checks = 0;
@@ -674,7 +675,7 @@ void ProbePaused(const std::string& file) {
 int Usage() {
   std::fprintf(stderr,
                "usage: lobecast_e2e.exe SCENARIO PATH\\TO\\lobecast.exe\n"
-               "  scenarios: startup run reset angle resize fullrun resource model\n"
+               "  scenarios: startup run reset angle resize fullrun resource model stress\n"
                "       lobecast_e2e.exe probe-static OUT.bmp | probe-running STATIC.bmp |"
                " probe-paused STATIC.bmp\n");
   return 2;
@@ -703,6 +704,8 @@ int main(int argc, char** argv) {
       ResourceScenario(arg);
     else if (scenario == "model")
       ModelScenario();
+    else if (scenario == "stress")
+      StressScenario(arg);
     else if (scenario == "probe-static")
       ProbeStatic(arg);
     else if (scenario == "probe-running")

@@ -10,7 +10,7 @@ set(lobecast_e2e_program ${LOBECAST_WIN32_DIR}/lobecast.exe)
 set(lobecast_e2e_runner ${PROJECT_SOURCE_DIR}/tools/winerun --timeout 120)
 set(lobecast_e2e_artifacts ${CMAKE_BINARY_DIR}/e2e-artifacts)
 
-foreach(scenario startup run reset angle resize fullrun resource model)
+foreach(scenario startup run reset angle resize fullrun resource model stress)
   add_test(NAME e2e.${scenario}
            COMMAND ${lobecast_e2e_runner} -- ${lobecast_e2e_exe} ${scenario}
                    ${lobecast_e2e_program})
@@ -21,6 +21,6 @@ add_test(NAME e2e.real_keys
                  ${lobecast_e2e_exe})
 
 set_tests_properties(e2e.startup e2e.run e2e.reset e2e.angle e2e.resize e2e.fullrun
-                     e2e.resource e2e.model e2e.real_keys
+                     e2e.resource e2e.model e2e.stress e2e.real_keys
                      PROPERTIES RESOURCE_LOCK wine TIMEOUT 150 LABELS e2e
                                 ENVIRONMENT "LOBECAST_E2E_ARTIFACTS=${lobecast_e2e_artifacts}")
