@@ -88,3 +88,15 @@ fuzz: fuzz-build
 	rm -rf $(B)/host-fuzz/make-corpus && cp -r tests/fuzz/corpus $(B)/host-fuzz/make-corpus
 	$(B)/host-fuzz/parse_angle_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=128 \
 	  -dict=tests/fuzz/parse_angle.dict -artifact_prefix=$(B)/host-fuzz/ $(B)/host-fuzz/make-corpus
+
+# --- Benchmarks: make bench ------------------------------------------------------------------
+# The program, the baseline window and the probe (all in the exe tree), and the host tick
+# benchmark in a Release tree of its own; then bench/run.sh runs them under Wine on private
+# displays (a few minutes) and writes $(BUILD)/bench/results.md.
+CMAKE_BENCH_HOST = cmake -S . -B $(B)/bench-host -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: bench
+bench: exe
+	@$(CMAKE_BENCH_HOST) > $(B)/bench-host-configure.log 2>&1 || { cat $(B)/bench-host-configure.log; exit 1; }
+	cmake --build $(B)/bench-host -j $(JOBS) --target lobecast_tick_bench
+	bench/run.sh $(B)

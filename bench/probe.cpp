@@ -1,0 +1,765 @@
+// Measuring harness of make bench: starts lobecast.exe and the baseline window, drives them with
+// posted keys, reads their pixels and CPU time, and prints one line of key=value pairs a figure.
+//
+// usage: probe.exe --lobecast EXE --baseline EXE [--starts N] [--sizes LIST] [--idle SECONDS]
+//   --starts N     start-up time: N timed starts of each program (after one untimed each)
+//   --sizes LIST   a whole run at each client size, comma separated: "default" (the window as
+//                  the program opens it) or WxH (the window is resized to that client first)
+//   --idle S       after each run, the CPU of S seconds stopped
+//   --dump 1       also print every pixel sample of each run
+//
+// Under Wine, GetProcessTimes on another process answers the caller's own times, so there the
+// CPU time of every process comes from its /proc/PID/stat (through drive Z:), in 10 ms ticks.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+// The last step of a run from a reset: a tick that takes TickCount above 250 stops it.
+const int RunSteps = 251;
+const double TickSeconds = 0.050;
+// Sampling period while a program runs: not a multiple of the tick, so the samples fall at
+// every phase of it.
+const DWORD SampleMs = 37;
+const int MaxSamples = 8000;
+
+// ---- time -----------------------------------------------------------------------------------
+
+LARGE_INTEGER Frequency;
+LARGE_INTEGER Origin;
+
+double Now() {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - Origin.QuadPart) /
+         static_cast<double>(Frequency.QuadPart);
+}
+
+void Fail(const char* what) {
+  printf("error what=\"%s\" t=%.3f\n", what, Now());
+  fflush(stdout);
+  ExitProcess(2);
+}
+
+// ---- processes and their CPU time -----------------------------------------------------------
+
+bool UnderWine = false;
+char DisplayName[64];  // the X display of this run, under Wine
+char Prefix[1024];     // WINEPREFIX, under Wine
+long XServerPid = 0;   // 0 when not found
+long WineServerPid = 0;
+const double ClockTick = 0.01;  // USER_HZ is 100 on Linux
+
+// Reads a whole file (also /proc files, whose size shows as 0) into buffer; -1 on failure.
+int ReadWholeFile(const char* path, char* buffer, int size) {
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  DWORD total = 0;
+  DWORD got = 0;
+  while (total + 1 < static_cast<DWORD>(size) &&
+         ReadFile(file, buffer + total, static_cast<DWORD>(size) - 1 - total, &got, nullptr) &&
+         got > 0)
+    total += got;
+  CloseHandle(file);
+  buffer[total] = 0;
+  return static_cast<int>(total);
+}
+
+struct UnixStat {
+  char comm[32];
+  long pid;
+  long group;
+  double cpu;  // user + system seconds
+  unsigned long long start;
+};
+
+// Parses /proc/<name>/stat: "pid (comm) state ppid pgrp ... utime(14) stime(15) ... start(22)".
+bool ReadUnixStat(const char* name, UnixStat* stat) {
+  char path[64];
+  char text[1024];
+  snprintf(path, sizeof path, "Z:\\proc\\%s\\stat", name);
+  if (ReadWholeFile(path, text, sizeof text) <= 0) return false;
+  const char* open = strchr(text, '(');
+  const char* close = strrchr(text, ')');
+  if (!open || !close || close < open) return false;
+  stat->pid = strtol(text, nullptr, 10);
+  size_t length = static_cast<size_t>(close - open - 1);
+  if (length >= sizeof stat->comm) length = sizeof stat->comm - 1;
+  memcpy(stat->comm, open + 1, length);
+  stat->comm[length] = 0;
+  // Fields from 3 on, separated by single spaces.
+  unsigned long long field[24] = {};
+  const char* p = close + 2;
+  for (int i = 3; i <= 22 && *p; ++i) {
+    char* end = nullptr;
+    field[i] = strtoull(p, &end, 10);
+    if (end == p) ++end;  // the state letter
+    p = *end ? end + 1 : end;
+  }
+  stat->group = static_cast<long>(field[5]);
+  stat->cpu = static_cast<double>(field[14] + field[15]) * ClockTick;
+  stat->start = field[22];
+  return true;
+}
+
+double UnixCpu(long pid) {
+  if (pid <= 0) return 0;
+  char name[32];
+  snprintf(name, sizeof name, "%ld", pid);
+  UnixStat stat;
+  return ReadUnixStat(name, &stat) ? stat.cpu : 0;
+}
+
+// Whether /proc/<pid>/<file> holds the NUL-terminated string item (cmdline, environ).
+bool ProcListHas(const char* pid, const char* file, const char* item) {
+  static char text[65536];
+  char path[64];
+  snprintf(path, sizeof path, "Z:\\proc\\%s\\%s", pid, file);
+  const int length = ReadWholeFile(path, text, sizeof text);
+  const size_t want = strlen(item);
+  for (int i = 0; i < length;) {
+    const size_t here = strlen(text + i);
+    if (here == want && memcmp(text + i, item, want) == 0) return true;
+    i += static_cast<int>(here) + 1;
+  }
+  return false;
+}
+
+// Finds the newest unix process of this run's Wine prefix whose name is comm (Wine names a
+// process after its executable), or, when comm is null, the X server and the wineserver of this
+// run. (A file that Wine opens is opened by the wineserver, so /proc/self is the server's.)
+long FindUnixProcess(const char* comm) {
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA("Z:\\proc\\*", &entry);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  long found = 0;
+  unsigned long long newest = 0;
+  char display[80];
+  char prefix[1100];
+  snprintf(display, sizeof display, "%s", DisplayName);
+  snprintf(prefix, sizeof prefix, "WINEPREFIX=%s", Prefix);
+  do {
+    if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9') continue;
+    UnixStat stat;
+    if (!ReadUnixStat(entry.cFileName, &stat)) continue;
+    if (comm) {
+      if (_stricmp(stat.comm, comm) != 0 ||
+          (Prefix[0] && !ProcListHas(entry.cFileName, "environ", prefix)))
+        continue;
+    } else if (strcmp(stat.comm, "Xvfb") == 0) {
+      if (!DisplayName[0] || !ProcListHas(entry.cFileName, "cmdline", display)) continue;
+      XServerPid = stat.pid;
+      continue;
+    } else if (strncmp(stat.comm, "wineserver", 10) == 0) {
+      if (!Prefix[0] || !ProcListHas(entry.cFileName, "environ", prefix)) continue;
+      WineServerPid = stat.pid;
+      continue;
+    } else {
+      continue;
+    }
+    if (!found || stat.start >= newest) {
+      found = stat.pid;
+      newest = stat.start;
+    }
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return found;
+}
+
+double FileTimeSeconds(const FILETIME& time) {
+  ULARGE_INTEGER value;
+  value.LowPart = time.dwLowDateTime;
+  value.HighPart = time.dwHighDateTime;
+  return static_cast<double>(value.QuadPart) * 1e-7;
+}
+
+double ProcessCpu(HANDLE process, long unixPid) {
+  if (UnderWine) return UnixCpu(unixPid);
+  FILETIME created, ended, kernel, user;
+  if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return 0;
+  return FileTimeSeconds(kernel) + FileTimeSeconds(user);
+}
+
+// Busy and total clock ticks of the whole machine, from /proc/stat (under Wine).
+void MachineTicks(unsigned long long* busy, unsigned long long* total) {
+  *busy = *total = 0;
+  if (!UnderWine) return;
+  char text[4096];
+  if (ReadWholeFile("Z:\\proc\\stat", text, sizeof text) <= 0 || strncmp(text, "cpu ", 4) != 0)
+    return;
+  const char* p = text + 4;
+  for (int i = 0; i < 8; ++i) {
+    char* end = nullptr;
+    const unsigned long long value = strtoull(p, &end, 10);
+    if (end == p) break;
+    *total += value;
+    if (i != 3 && i != 4) *busy += value;  // idle and iowait
+    p = end;
+  }
+}
+
+int CpuCount() {
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  return static_cast<int>(info.dwNumberOfProcessors);
+}
+
+// CPU seconds of the measured program, the X server, the wineserver and the probe itself.
+struct Snapshot {
+  double t;
+  double target;
+  double xserver;
+  double server;
+  double probe;
+  unsigned long long busy;
+  unsigned long long total;
+};
+
+Snapshot Take(HANDLE process, long unixPid) {
+  Snapshot s;
+  s.t = Now();
+  s.target = ProcessCpu(process, unixPid);
+  s.xserver = UnixCpu(XServerPid);
+  s.server = UnixCpu(WineServerPid);
+  FILETIME created, ended, kernel, user;
+  GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+  s.probe = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  MachineTicks(&s.busy, &s.total);
+  return s;
+}
+
+// Prints the CPU used between two snapshots as key=value pairs.
+void PrintCpu(const Snapshot& a, const Snapshot& b, double targetCpu) {
+  const double busy = b.total > a.total ? static_cast<double>(b.busy - a.busy) /
+                                              static_cast<double>(b.total - a.total)
+                                        : 0;
+  printf(" window_s=%.3f cpu_s=%.3f xvfb_s=%.3f server_s=%.3f probe_s=%.3f machine_busy=%.3f",
+         b.t - a.t, targetCpu, b.xserver - a.xserver, b.server - a.server, b.probe - a.probe, busy);
+}
+
+// ---- pixels ---------------------------------------------------------------------------------
+
+const int GrabStride = 4096;
+const int GrabRows = 128;
+HDC GrabDc = nullptr;
+DWORD* GrabBits = nullptr;
+
+void InitGrab() {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = GrabStride;
+  info.bmiHeader.biHeight = -GrabRows;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  GrabDc = CreateCompatibleDC(nullptr);
+  if (!bitmap || !GrabDc) Fail("cannot create the DIB section");
+  SelectObject(GrabDc, bitmap);
+  GrabBits = static_cast<DWORD*>(bits);
+}
+
+// Copies a rectangle of the window's client area to the top-left of the grab bitmap.
+bool Grab(HWND hwnd, int x, int y, int width, int height) {
+  if (width <= 0 || height <= 0 || width > GrabStride || height > GrabRows) return false;
+  HDC dc = GetDC(hwnd);
+  if (!dc) return false;
+  const BOOL ok = BitBlt(GrabDc, 0, 0, width, height, dc, x, y, SRCCOPY);
+  ReleaseDC(hwnd, dc);
+  GdiFlush();
+  return ok != 0;
+}
+
+DWORD Pixel(int x, int y) {
+  return GrabBits[y * GrabStride + x] & 0xFFFFFF;
+}
+
+const DWORD White = 0xFFFFFF;
+const DWORD Black = 0x000000;
+const DWORD Red = 0xFF0000;  // 0x00RRGGBB in a 32-bit DIB
+
+bool Reddish(DWORD pixel) {
+  return (pixel >> 16) >= 0xC0 && ((pixel >> 8) & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
+}
+
+// ---- the two programs -----------------------------------------------------------------------
+
+struct Program {
+  const char* name;  // in the output
+  const char* path;
+  const char* windowClass;
+  char comm[16];  // the unix process name: the executable's file name
+  bool drawsStatic;
+};
+
+Program Lobecast = {"lobecast", nullptr, "Lobecast", "", true};
+Program Baseline = {"baseline", nullptr, "LobecastBaseline", "", false};
+
+void SetPath(Program* program, const char* path) {
+  program->path = path;
+  const char* base = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/') base = p + 1;
+  snprintf(program->comm, sizeof program->comm, "%s", base);  // comm keeps 15 characters
+}
+
+struct Running {
+  PROCESS_INFORMATION process;
+  HWND hwnd;
+  long unixPid;
+  int width;  // client size
+  int height;
+  double found;  // seconds from CreateProcess to the window's first being visible
+  int polls;     // reads of a visible window before it showed the static screen
+};
+
+HWND FindProgramWindow(const Program& program) {
+  HWND hwnd = FindWindowA(program.windowClass, program.windowClass);
+  return hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr;
+}
+
+void ClientSize(HWND hwnd, int* width, int* height) {
+  RECT client;
+  GetClientRect(hwnd, &client);
+  *width = client.right;
+  *height = client.bottom;
+}
+
+// The static screen: Lobecast's element bar is black at (W/5, H/2) and its help text red in
+// the bottom-left band; the baseline's client is white in the same places. Both programs get
+// the same reads, so polling costs them alike.
+bool ShowsStaticScreen(const Program& program, HWND hwnd, int width, int height) {
+  if (width < 100 || height < 100) return false;
+  const int rowWidth = width < GrabStride ? width : GrabStride;
+  if (!Grab(hwnd, 0, height / 2, rowWidth, 1)) return false;
+  const DWORD bar = Pixel(width / 5, 0);
+  bool allWhite = true;
+  for (int x = 0; x < rowWidth && allWhite; ++x) allWhite = Pixel(x, 0) == White;
+  const int bandWidth = width < 480 ? width : 480;
+  const int bandHeight = height < 100 ? height : 100;
+  if (!Grab(hwnd, 0, height - bandHeight, bandWidth, bandHeight)) return false;
+  bool red = false;
+  for (int y = 0; y < bandHeight; ++y)
+    for (int x = 0; x < bandWidth; ++x) {
+      const DWORD p = Pixel(x, y);
+      if (Reddish(p)) red = true;
+      if (p != White) allWhite = false;
+    }
+  return program.drawsStatic ? bar == Black && red : allWhite;
+}
+
+// Starts the program and waits for its static screen; answers the seconds from CreateProcess.
+double Start(const Program& program, Running* run) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  char commandLine[1200];
+  snprintf(commandLine, sizeof commandLine, "\"%s\"", program.path);
+  const double t0 = Now();
+  if (!CreateProcessA(program.path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &run->process))
+    Fail("CreateProcess failed");
+  for (;;) {
+    const double t = Now();
+    if (t - t0 > 60) Fail("no static screen within 60 s");
+    HWND hwnd = FindProgramWindow(program);
+    if (hwnd) {
+      if (!run->found) run->found = t - t0;
+      ++run->polls;
+      ClientSize(hwnd, &run->width, &run->height);
+      if (ShowsStaticScreen(program, hwnd, run->width, run->height)) {
+        const double seconds = Now() - t0;
+        run->hwnd = hwnd;
+        run->unixPid = UnderWine ? FindUnixProcess(program.comm) : 0;
+        if (UnderWine && !run->unixPid) Fail("cannot find the program's unix process");
+        return seconds;
+      }
+    }
+    Sleep(1);
+  }
+}
+
+// Closes the window as the user would and answers the exit code.
+DWORD Stop(Running* run) {
+  PostMessageA(run->hwnd, WM_CLOSE, 0, 0);
+  DWORD code = 259;
+  if (WaitForSingleObject(run->process.hProcess, 15000) != WAIT_OBJECT_0) {
+    TerminateProcess(run->process.hProcess, 99);
+    WaitForSingleObject(run->process.hProcess, 5000);
+  }
+  GetExitCodeProcess(run->process.hProcess, &code);
+  CloseHandle(run->process.hThread);
+  CloseHandle(run->process.hProcess);
+  return code;
+}
+
+void PostKey(HWND hwnd, UINT key) {
+  const LPARAM lParam = static_cast<LPARAM>(1 | (MapVirtualKeyA(key, 0) << 16));
+  PostMessageA(hwnd, WM_KEYDOWN, key, lParam);
+}
+
+// Resizes the window to give the wanted client area; a window larger than the screen is put so
+// that its client area starts at the screen's corner. Waits for the repaint.
+void Resize(const Program& program, Running* run, int width, int height) {
+  RECT window;
+  GetWindowRect(run->hwnd, &window);
+  POINT origin = {0, 0};
+  ClientToScreen(run->hwnd, &origin);
+  const int left = origin.x - window.left;
+  const int top = origin.y - window.top;
+  const int windowWidth = width + (window.right - window.left) - run->width;
+  const int windowHeight = height + (window.bottom - window.top) - run->height;
+  const bool fits =
+      windowWidth <= GetSystemMetrics(SM_CXSCREEN) && windowHeight <= GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(run->hwnd, nullptr, fits ? 0 : -left, fits ? 0 : -top, windowWidth, windowHeight,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  const int oldWidth = run->width;
+  const int oldHeight = run->height;
+  const double t0 = Now();
+  for (;;) {
+    if (Now() - t0 > 30) Fail("no repaint within 30 s of the resize");
+    ClientSize(run->hwnd, &run->width, &run->height);
+    if ((run->width != oldWidth || run->height != oldHeight) &&
+        ShowsStaticScreen(program, run->hwnd, run->width, run->height))
+      return;
+    Sleep(20);
+  }
+}
+
+// ---- counting steps from the arc radius -----------------------------------------------------
+//
+// At the default angle every element radiates from step 1 on, and the middle element's arc
+// crosses its own row (y = H/2) at x = W/5 + r, with r = (W/200) * step. GDI strokes the circle
+// inscribed in the arc's rectangle, so with the 2-pixel pen the rightmost red pixel of that row
+// lies 1 to 3 pixels inside r; the other arcs cross the row further left. A sample of the row at
+// a known moment therefore tells the step on the screen then, and the first sample showing step
+// k dates it (late by at most one sampling period plus the time the pixels take to reach the X
+// server, the same for every step, so it cancels out of the periods).
+//
+// The middle arc leaves the client after about 160 (at 3840 px) to 198 (at 992 px) steps, and
+// from step 231 on no arc touches the client at all, so the end of the run shows no pixels. It
+// is dated by the program's CPU time instead: a stopped Lobecast uses almost none (well under a
+// 10 ms clock tick a second), while every step of the run still costs it milliseconds, so its
+// counter, read at every sample, stops rising at the last step. The last rise is late by up to
+// one interval between rises, so half the mean interval of the last second is added (and
+// printed as the uncertainty).
+
+struct Sample {
+  double t;
+  int radius;  // rightmost red pixel right of the bar, from the column; -1 for none
+  int step;    // from the radius; -1 when not usable
+  double cpu;  // the program's CPU seconds
+};
+
+Sample Samples[MaxSamples];
+int SampleCount = 0;
+bool Dump = false;
+
+int StepFromRadius(int radius, int unit) {
+  return (radius + 3) / unit;
+}
+
+Sample TakeSample(const Running& run) {
+  Sample s;
+  const int cx = run.width / 5;
+  const int unit = run.width / 200;
+  const int from = cx + 4;  // right of the 4-pixel element bar
+  const int count = run.width - from < GrabStride ? run.width - from : GrabStride;
+  s.radius = -1;
+  s.step = -1;
+  if (Grab(run.hwnd, from, run.height / 2, count, 1)) {
+    for (int x = count - 1; x >= 0; --x)
+      if (Pixel(x, 0) == Red) {
+        s.radius = from + x - cx;
+        break;
+      }
+  }
+  s.t = Now();
+  s.cpu = ProcessCpu(run.process.hProcess, run.unixPid);
+  // Usable while the middle arc is inside the client with a step to spare.
+  if (s.radius > 0 && unit >= 4) {
+    const int step = StepFromRadius(s.radius, unit);
+    if (step >= 2 && (step + 1) * unit < run.width - 1 - cx) s.step = step;
+  }
+  return s;
+}
+
+void AddSample(const Running& run) {
+  if (SampleCount < MaxSamples) Samples[SampleCount++] = TakeSample(run);
+}
+
+// Samples the row for seconds (keeping the probe's load the same for every program).
+void SampleFor(const Running& run, double seconds) {
+  const double end = Now() + seconds;
+  while (Now() < end) {
+    AddSample(run);
+    Sleep(SampleMs);
+  }
+}
+
+// When each step was first seen, from the samples after enter.
+double FirstSeen[RunSteps + 2];
+int StepLow = 0;  // the steps seen: StepLow..StepHigh
+int StepHigh = 0;
+
+void DateSteps(double enter) {
+  StepLow = StepHigh = 0;
+  int last = 0;
+  double lastT = enter;
+  for (int i = 0; i < SampleCount; ++i) {
+    const Sample& s = Samples[i];
+    if (s.step < 0 || s.step > RunSteps || s.step < last) continue;
+    // A step can not come sooner than a tick after the one before: drop misreads.
+    if (last && s.step > last + static_cast<int>((s.t - lastT) / (0.9 * TickSeconds)) + 2) continue;
+    if (!StepLow) StepLow = s.step;
+    for (int k = last + 1; k <= s.step; ++k)
+      if (k >= StepLow) FirstSeen[k] = s.t;
+    if (s.step > last) {
+      last = s.step;
+      lastT = s.t;
+    }
+  }
+  StepHigh = last;
+}
+
+double Period(int from, int to) {
+  if (from < StepLow) from = StepLow;
+  if (to > StepHigh) to = StepHigh;
+  if (to - from < 5) return 0;
+  return (FirstSeen[to] - FirstSeen[from]) / (to - from);
+}
+
+// The end of the run from the program's CPU counter, and its uncertainty.
+void DateEnd(double enter, double* end, double* uncertainty) {
+  *end = 0;
+  *uncertainty = 0;
+  double rises[MaxSamples];
+  int count = 0;
+  for (int i = 1; i < SampleCount; ++i)
+    if (Samples[i].t > enter && Samples[i].cpu > Samples[i - 1].cpu + 0.001)
+      rises[count++] = 0.5 * (Samples[i].t + Samples[i - 1].t);
+  // The last rise closely preceded by two others: the stopped program's timer work reaches a
+  // clock tick now and then too, but alone.
+  int last = count - 1;
+  while (last >= 2 && rises[last] - rises[last - 2] > 0.8) --last;
+  if (last < 2) return;
+  int first = last;
+  while (first > 0 && rises[last] - rises[first - 1] <= 1.0) --first;
+  const double gap = last > first ? (rises[last] - rises[first]) / (last - first) : 0.1;
+  *end = rises[last] + gap / 2;
+  *uncertainty = gap / 2;
+}
+
+void PrintSamples(const char* name, double enter) {
+  if (!Dump) return;
+  for (int i = 0; i < SampleCount; ++i)
+    printf("sample prog=%s t=%.4f radius=%d step=%d cpu=%.2f\n", name, Samples[i].t - enter,
+           Samples[i].radius, Samples[i].step, Samples[i].cpu);
+}
+
+// How the radius sat against the step's nominal radius: counts of unit * step - radius.
+void PrintOffsets(int unit) {
+  int count[8] = {};
+  for (int i = 0; i < SampleCount; ++i) {
+    const Sample& s = Samples[i];
+    if (s.step < 0) continue;
+    const int offset = unit * s.step - s.radius;
+    if (offset >= 0 && offset < 8) ++count[offset];
+  }
+  printf(" radius_offsets=%d,%d,%d,%d,%d", count[0], count[1], count[2], count[3], count[4]);
+}
+
+// ---- the figures ----------------------------------------------------------------------------
+
+void MeasureStarts(int starts) {
+  for (int i = 0; i <= starts; ++i) {
+    const Program* order[2] = {&Lobecast, &Baseline};
+    for (const Program* program : order) {
+      Running run = {};
+      const double seconds = Start(*program, &run);
+      Sleep(300);
+      const DWORD code = Stop(&run);
+      if (i > 0)  // the first start of each warms the prefix and is not counted
+        printf("startup prog=%s i=%d s=%.4f found_s=%.4f polls=%d rc=%lu\n", program->name, i,
+               seconds, run.found, run.polls - 1, code);
+      else
+        printf("warmup prog=%s s=%.4f rc=%lu\n", program->name, seconds, code);
+      fflush(stdout);
+      Sleep(300);
+    }
+  }
+}
+
+// Starts the program, sizes it, and lets it settle, stopped, as after a reset.
+void Prepare(const Program& program, Running* run, int width, int height) {
+  Start(program, run);
+  if (width > 0 && (width != run->width || height != run->height))
+    Resize(program, run, width, height);
+  Sleep(1000);
+  PostKey(run->hwnd, VK_F1);
+  Sleep(500);
+}
+
+// The CPU used while stopped, over seconds, after the run.
+double MeasureIdle(const Program& program, const Running& run, double seconds) {
+  if (seconds <= 0) return 0;
+  const Snapshot a = Take(run.process.hProcess, run.unixPid);
+  SampleFor(run, seconds);
+  const Snapshot b = Take(run.process.hProcess, run.unixPid);
+  printf("idle prog=%s w=%d h=%d", program.name, run.width, run.height);
+  PrintCpu(a, b, b.target - a.target);
+  printf("\n");
+  return (b.target - a.target) / (b.t - a.t);
+}
+
+// A whole Lobecast run from a reset, then the baseline over the same wall time.
+void MeasureRun(int width, int height, double idle) {
+  Running run = {};
+  Prepare(Lobecast, &run, width, height);
+  const int unit = run.width / 200;
+  SampleCount = 0;
+  const Snapshot s0 = Take(run.process.hProcess, run.unixPid);
+  PostKey(run.hwnd, VK_RETURN);
+  const double enter = Now();
+  int quietFrom = 0;  // first sample of the current stretch without CPU rises
+  for (;;) {
+    AddSample(run);
+    const Sample& s = Samples[SampleCount - 1];
+    if (s.t - enter > 200) Fail("the run did not end within 200 s");
+    if (SampleCount < 2 || s.cpu > Samples[SampleCount - 2].cpu + 0.001)
+      quietFrom = SampleCount - 1;
+    // Over once the arcs have left the row and the CPU counter has stood still for 1.5 s.
+    if (s.t - enter > 0.9 * RunSteps * TickSeconds && s.step < 0 &&
+        s.t - Samples[quietFrom].t >= 1.5)
+      break;
+    if (SampleCount >= MaxSamples) Fail("too many samples");
+    Sleep(SampleMs);
+  }
+  const Snapshot s1 = Take(run.process.hProcess, run.unixPid);
+  DateSteps(enter);
+  double end = 0, uncertainty = 0;
+  DateEnd(enter, &end, &uncertainty);
+  if (StepHigh - StepLow < 50) Fail("too few samples showed the arc radius");
+  if (end <= enter) Fail("no end of the run in the CPU counter");
+  const double wall = end - enter;
+  const double tail = s1.t - end;
+  PrintSamples("lobecast", enter);
+  const double idleRate = MeasureIdle(Lobecast, run, idle);
+  const DWORD code = Stop(&run);
+
+  // The run's CPU: the measured window less the stopped tail after the last step.
+  const double runCpu = (s1.target - s0.target) - idleRate * tail;
+  const double period = Period(StepLow, StepHigh);
+  // Cross-check: from the last step seen, the rest at the timer's pace (those steps draw off
+  // the client and cost a few milliseconds each), less half a sampling period of lateness.
+  const double extrapolated =
+      FirstSeen[StepHigh] - enter + (RunSteps - StepHigh) * TickSeconds - SampleMs / 2000.0;
+  printf(
+      "run prog=lobecast w=%d h=%d unit=%d steps=%d wall_s=%.4f end_pm_s=%.4f wall_extrap_s=%.4f"
+      " tail_s=%.3f"
+      " seen=%d-%d period_ms=%.2f p1_ms=%.2f p2_ms=%.2f p3_ms=%.2f p4_ms=%.2f"
+      " to_step_s=%.4f samples=%d",
+      run.width, run.height, unit, RunSteps, wall, uncertainty, extrapolated, tail, StepLow,
+      StepHigh, 1000 * period, 1000 * Period(1, 50), 1000 * Period(50, 100),
+      1000 * Period(100, 150), 1000 * Period(150, StepHigh), FirstSeen[StepLow] - enter,
+      SampleCount);
+  PrintOffsets(unit);
+  PrintCpu(s0, s1, runCpu);
+  printf(" rc=%lu\n", code);
+  fflush(stdout);
+
+  // The baseline, over the same window with the same sampling.
+  Running base = {};
+  Prepare(Baseline, &base, width, height);
+  SampleCount = 0;
+  const Snapshot b0 = Take(base.process.hProcess, base.unixPid);
+  PostKey(base.hwnd, VK_RETURN);
+  SampleFor(base, s1.t - s0.t);
+  const Snapshot b1 = Take(base.process.hProcess, base.unixPid);
+  const double baseIdleRate = MeasureIdle(Baseline, base, idle);
+  const DWORD baseCode = Stop(&base);
+  const double baseCpu = (b1.target - b0.target) - baseIdleRate * tail;
+  printf("run prog=baseline w=%d h=%d steps=%d wall_s=%.4f", base.width, base.height, RunSteps,
+         wall);
+  PrintCpu(b0, b1, baseCpu < 0 ? 0 : baseCpu);
+  printf(" rc=%lu\n", baseCode);
+  fflush(stdout);
+}
+
+bool ParseSize(const char* text, int* width, int* height) {
+  if (strncmp(text, "default", 7) == 0) {
+    *width = *height = 0;
+    return true;
+  }
+  char* end = nullptr;
+  *width = static_cast<int>(strtol(text, &end, 10));
+  if (*end != 'x') return false;
+  *height = static_cast<int>(strtol(end + 1, &end, 10));
+  return *width >= 200 && *height >= 100;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QueryPerformanceFrequency(&Frequency);
+  QueryPerformanceCounter(&Origin);
+  int starts = 0;
+  double idle = 0;
+  const char* sizes = nullptr;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (strcmp(argv[i], "--lobecast") == 0)
+      SetPath(&Lobecast, argv[i + 1]);
+    else if (strcmp(argv[i], "--baseline") == 0)
+      SetPath(&Baseline, argv[i + 1]);
+    else if (strcmp(argv[i], "--starts") == 0)
+      starts = atoi(argv[i + 1]);
+    else if (strcmp(argv[i], "--sizes") == 0)
+      sizes = argv[i + 1];
+    else if (strcmp(argv[i], "--idle") == 0)
+      idle = atof(argv[i + 1]);
+    else if (strcmp(argv[i], "--dump") == 0)
+      Dump = atoi(argv[i + 1]) != 0;
+    else
+      Fail("unknown option");
+  }
+  if (!Lobecast.path || !Baseline.path) {
+    fprintf(stderr,
+            "usage: probe.exe --lobecast EXE --baseline EXE [--starts N] [--sizes LIST]"
+            " [--idle SECONDS]\n");
+    return 2;
+  }
+
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  UnderWine = ntdll && GetProcAddress(ntdll, "wine_get_version");
+  if (UnderWine) {
+    if (!GetEnvironmentVariableA("DISPLAY", DisplayName, sizeof DisplayName)) DisplayName[0] = 0;
+    if (!GetEnvironmentVariableA("WINEPREFIX", Prefix, sizeof Prefix)) Prefix[0] = 0;
+    FindUnixProcess(nullptr);
+    if (!WineServerPid || (DisplayName[0] && !XServerPid))
+      Fail("cannot find the X server or the wineserver in /proc");
+  }
+  InitGrab();
+  typedef const char*(CDECL * WineVersion)();
+  const WineVersion version = UnderWine ? reinterpret_cast<WineVersion>(reinterpret_cast<void*>(
+                                              GetProcAddress(ntdll, "wine_get_version")))
+                                        : nullptr;
+  printf("env wine=%s screen=%dx%d cpus=%d xvfb_pid=%ld server_pid=%ld\n",
+         version ? version() : "none", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+         CpuCount(), XServerPid, WineServerPid);
+  fflush(stdout);
+
+  if (starts > 0) MeasureStarts(starts);
+  for (const char* p = sizes; p && *p;) {
+    int width = 0, height = 0;
+    if (!ParseSize(p, &width, &height)) Fail("bad --sizes");
+    MeasureRun(width, height, idle);
+    p = strchr(p, ',');
+    if (p) ++p;
+  }
+  printf("done t=%.3f\n", Now());
+  return 0;
+}
