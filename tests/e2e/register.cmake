@@ -7,7 +7,10 @@
 # LOBECAST_E2E_ARTIFACTS: where the driver keeps the pictures of a failed check (BMP files).
 set(lobecast_e2e_exe ${LOBECAST_WIN32_DIR}/tests/e2e/lobecast_e2e.exe)
 set(lobecast_e2e_program ${LOBECAST_WIN32_DIR}/lobecast.exe)
-set(lobecast_e2e_runner ${PROJECT_SOURCE_DIR}/tools/winerun --timeout 120)
+# The Wine prefix and logs live beside the host tree, in the same build folder.
+get_filename_component(lobecast_build_root ${CMAKE_BINARY_DIR} DIRECTORY)
+set(lobecast_e2e_runner ${PROJECT_SOURCE_DIR}/tools/winerun --build ${lobecast_build_root}
+                        --timeout 120)
 set(lobecast_e2e_artifacts ${CMAKE_BINARY_DIR}/e2e-artifacts)
 
 foreach(scenario startup run reset angle resize fullrun resource model stress)
