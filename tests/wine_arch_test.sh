@@ -41,7 +41,7 @@ done <<'EOF'
 |refused|win64|this kernel cannot run 32-bit programs (
 |missing|win32|
 auto|refused|win64|: the tests run the x86_64 build under wine64
-win64|runs|win64|
+win64|runs|win64|LOBECAST_WINE_ARCH=win64: the tests run the x86_64 build
 win32|refused|win32|
 win3|runs|error|use win32, win64 or leave it unset
 EOF
