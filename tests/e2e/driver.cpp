@@ -675,6 +675,7 @@ void ProbePaused(const std::string& file) {
 int Usage() {
   std::fprintf(stderr,
                "usage: lobecast_e2e.exe SCENARIO PATH\\TO\\lobecast.exe\n"
+               "       lobecast_e2e.exe resource LOBECAST.EXE...\n"
                "  scenarios: startup run reset angle resize fullrun resource model stress\n"
                "       lobecast_e2e.exe probe-static OUT.bmp | probe-running STATIC.bmp |"
                " probe-paused STATIC.bmp\n");
@@ -683,9 +684,10 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) return Usage();
+  if (argc < 3) return Usage();
   const std::string scenario = argv[1];
   const std::string arg = argv[2];
+  if (argc > 3 && scenario != "resource") return Usage();
   Say("lobecast_e2e %s %s", scenario.c_str(), arg.c_str());
   try {
     if (scenario == "startup")
@@ -701,7 +703,7 @@ int main(int argc, char** argv) {
     else if (scenario == "fullrun")
       FullRunScenario(arg);
     else if (scenario == "resource")
-      ResourceScenario(arg);
+      for (int i = 2; i < argc; ++i) ResourceScenario(argv[i]);
     else if (scenario == "model")
       ModelScenario();
     else if (scenario == "stress")

@@ -87,9 +87,36 @@ const Control Expected[] = {
     {"static", 0x82, 0xFFFF, "Enter phase angle", 7, 25, 58, 8, 0x50020000},
     {"edit", 0x81, 1001, "", 107, 22, 40, 14, 0x50810080},
 };
+
+// The version resource: release 1.0 of the product "Lobecast", in US English.
+void CheckVersion(const std::string& exe) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+  std::vector<char> data(size ? size : 1);
+  Require(size > 0 && GetFileVersionInfoA(exe.c_str(), 0, size, data.data()),
+          "the program carries a version resource");
+  void* value = nullptr;
+  UINT length = 0;
+  const VS_FIXEDFILEINFO* fixed = nullptr;
+  if (VerQueryValueA(data.data(), "\\", &value, &length) && length >= sizeof *fixed)
+    fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  Check(fixed && fixed->dwSignature == 0xFEEF04BD && fixed->dwFileVersionMS == 0x10000 &&
+            fixed->dwFileVersionLS == 0 && fixed->dwProductVersionMS == 0x10000,
+        "file and product version 1.0.0.0");
+  for (const char* key : {"ProductName", "ProductVersion"}) {
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + key;
+    const char* text = VerQueryValueA(data.data(), path.c_str(), &value, &length) && length
+                           ? static_cast<const char*>(value)
+                           : "";
+    const char* expected = std::strcmp(key, "ProductName") == 0 ? "Lobecast" : "1.0";
+    Check(std::strcmp(text, expected) == 0, "%s \"%s\" (expected \"%s\")", key, text, expected);
+  }
+}
 }  // namespace
 
 int ResourceScenario(const std::string& exe) {
+  Say("the resources of %s", exe.c_str());
+  CheckVersion(exe);
   HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   Require(module != nullptr, "LoadLibraryExA(%s, LOAD_LIBRARY_AS_DATAFILE)", exe.c_str());
 
