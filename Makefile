@@ -3,22 +3,27 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 B := $(abspath $(BUILD))
 
-CMAKE_HOST  = cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_WIN32_DIR=$(B)/win32
+CMAKE_HOST  = cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_WIN32_DIR=$(B)/win32 \
+              -DLOBECAST_WIN64_DIR=$(B)/win64
 CMAKE_WIN32 = cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/i686-w64-mingw32.cmake
 CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/x86_64-w64-mingw32.cmake
 
-.PHONY: all deps host exe win64 test run demo dist clean format
+.PHONY: all deps host exe win64 wine-build test run demo dist clean format
 
 all: exe
 
 deps:
 	@tools/deps.sh
 
+# The acceptance tests run the build that tools/wine-arch names (it says so when that is not
+# the i686 one); LOBECAST_WINE_ARCH=win32|win64 forces either.
 host: deps
 	@mkdir -p $(B)
-	@$(CMAKE_HOST) > $(B)/host-configure.log 2>&1 || { cat $(B)/host-configure.log; exit 1; }
+	@arch=$$(tools/wine-arch --for "the acceptance tests run") && \
+	  $(CMAKE_HOST) -DLOBECAST_WINE_ARCH=$$arch > $(B)/host-configure.log 2>&1 || \
+	  { cat $(B)/host-configure.log; exit 1; }
 	cmake --build $(B)/host -j $(JOBS)
 
 exe: deps
@@ -26,7 +31,8 @@ exe: deps
 	@$(CMAKE_WIN32) > $(B)/win32-configure.log 2>&1 || { cat $(B)/win32-configure.log; exit 1; }
 	cmake --build $(B)/win32 -j $(JOBS)
 
-# The 64-bit build is only compiled: it catches pointer and LONG truncation faults.
+# The 64-bit build catches pointer and LONG truncation faults, and it is what Wine runs where
+# the kernel cannot run 32-bit programs.
 win64: deps
 	@mkdir -p $(B)
 	@$(CMAKE_WIN64) > $(B)/win64-configure.log 2>&1 || { cat $(B)/win64-configure.log; exit 1; }
@@ -35,27 +41,35 @@ win64: deps
 test: host exe win64
 	ctest --test-dir $(B)/host --output-on-failure
 
+# The Windows build that Wine runs on this machine: i686, or x86_64 where it cannot run 32-bit.
+wine-build: deps
+	@$(MAKE) --no-print-directory $$([ "$$(tools/wine-arch)" = win64 ] && echo win64 || echo exe)
+
 # With a display the real window opens and this returns when it is closed; without one
 # the scripted tour writes screenshots and a GIF to $(BUILD)/demo.
-run: exe
+run: wine-build
 ifeq ($(strip $(DISPLAY)),)
 	@$(MAKE) --no-print-directory demo
 else
-	tools/winerun --timeout 0 -- $(B)/win32/lobecast.exe
+	@arch=$$(tools/wine-arch --for "make run runs") && \
+	  tools/winerun --build $(B) --arch $$arch --timeout 0 -- $(B)/$$arch/lobecast.exe
 endif
 
-demo: exe
-	tools/winerun --private-display --desktop 1024x768 --timeout 170 -- \
-	  tools/demo-tour.sh $(B)/win32/lobecast.exe $(B)/demo
+demo: wine-build
+	@arch=$$(tools/wine-arch --for "the demo tour shows") && \
+	  tools/winerun --build $(B) --arch $$arch --private-display --desktop 1024x768 \
+	    --timeout 170 -- tools/demo-tour.sh $(B)/$$arch/lobecast.exe $(B)/demo
 
-# The release archive: the program and a short text readme (CRLF, for Notepad).
-DIST := $(B)/dist/lobecast-1.0-win32.zip
-dist: exe
-	@rm -rf $(B)/dist/stage && mkdir -p $(B)/dist/stage
-	cp $(B)/win32/lobecast.exe $(B)/dist/stage/
-	sed 's/$$/\r/' tools/dist-readme.txt > $(B)/dist/stage/README.txt
-	rm -f $(DIST) && cd $(B)/dist/stage && zip -q -X ../$(notdir $(DIST)) lobecast.exe README.txt
-	@echo $(DIST)
+# The release archives, 32-bit and 64-bit: the program and a short text readme (CRLF, for
+# Notepad).
+dist: exe win64
+	@for arch in win32 win64; do \
+	  zip=$(B)/dist/lobecast-1.0-$$arch.zip stage=$(B)/dist/stage-$$arch; \
+	  rm -rf $$stage && mkdir -p $$stage && cp $(B)/$$arch/lobecast.exe $$stage/ && \
+	  sed "s/@BITS@/$${arch#win}/; s/\$$/\r/" tools/dist-readme.txt > $$stage/README.txt && \
+	  rm -f $$zip && (cd $$stage && zip -q -X $$zip lobecast.exe README.txt) && \
+	  echo $$zip || exit 1; \
+	done
 
 clean:
 	rm -rf $(B)
@@ -96,7 +110,7 @@ fuzz: fuzz-build
 CMAKE_BENCH_HOST = cmake -S . -B $(B)/bench-host -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: bench
-bench: exe
+bench: wine-build
 	@$(CMAKE_BENCH_HOST) > $(B)/bench-host-configure.log 2>&1 || { cat $(B)/bench-host-configure.log; exit 1; }
 	cmake --build $(B)/bench-host -j $(JOBS) --target lobecast_tick_bench
 	bench/run.sh $(B)
