@@ -3,8 +3,6 @@
 
 #include "app/objects.h"
 #include "model/wavefronts.h"
-#include "win/angle_dialog.h"
-#include "win/main_window.h"
 
 int Running = 0;
 int TickCount = 0;

@@ -12,3 +12,10 @@ constexpr int MaxTick = 250;
 
 void OnTimerTick(HWND hwnd);
 void OnKeyDown(HWND hwnd, WPARAM virtualKey);
+
+// Provided by the window layer (win/), which keeps them and runs the dialog.
+// Client area size in pixels, from the latest size message (0 before the first).
+extern int ClientWidth;
+extern int ClientHeight;
+// Runs the angle dialog modally over owner; returns when it has closed.
+void RunAngleDialog(HWND owner);

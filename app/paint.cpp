@@ -6,7 +6,6 @@
 #include "model/antenna.h"
 #include "model/steering.h"
 #include "model/wavefronts.h"
-#include "win/main_window.h"
 
 int LineHeight = 0;
 int AvgCharWidth = 0;

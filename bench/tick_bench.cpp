@@ -6,7 +6,6 @@
 #include "app/objects.h"
 #include "model/steering.h"
 #include "model/wavefronts.h"
-#include "win/main_window.h"
 
 namespace {
 HWND Window() {

@@ -1,6 +1,7 @@
 // The phase angle dialog: shows the beam angle and takes a new one.
 #include "win/angle_dialog.h"
 
+#include "app/animation.h"
 #include "model/steering.h"
 
 namespace {

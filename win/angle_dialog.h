@@ -7,8 +7,6 @@
 constexpr int AngleDialogId = 101;
 constexpr int AngleEditId = 1001;
 
-// Runs the dialog modally over owner; returns when it has closed.
-void RunAngleDialog(HWND owner);
 INT_PTR CALLBACK AngleDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Reads a decimal integer leniently: leading blanks, one sign, digits up to the first

@@ -8,7 +8,6 @@
 #include "model/steering.h"
 #include "model/wavefronts.h"
 #include "test_support.h"
-#include "win/main_window.h"
 
 namespace {
 
