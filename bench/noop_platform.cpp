@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "platform/window.h"
+#include "tests/support/platform_names.h"
 
 namespace {
 // Distinct addresses to hand out as handles; nothing is ever read through them.

@@ -65,20 +65,15 @@ typedef struct tagRECT {
   LONG top;
   LONG right;
   LONG bottom;
-} RECT, *LPRECT;
+} RECT;
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
-#define MAKELONG(a, b) \
-  ((LONG)(((WORD)(((DWORD_PTR)(a)) & 0xffff)) | ((DWORD)((WORD)(((DWORD_PTR)(b)) & 0xffff))) << 16))
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
-#define RGB(r, g, b) \
-  ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 
 // Graphics constants.
 #define PS_SOLID 0
 #define WHITE_BRUSH 0
-#define R2_COPYPEN 13
 #define R2_NOTXORPEN 10
 #define TA_LEFT 0
 #define TA_RIGHT 2

@@ -11,11 +11,7 @@
 #define WM_DESTROY 0x0002
 #define WM_SIZE 0x0005
 #define WM_PAINT 0x000F
-#define WM_CLOSE 0x0010
-#define WM_QUIT 0x0012
-#define WM_ERASEBKGND 0x0014
 #define WM_KEYDOWN 0x0100
-#define WM_CHAR 0x0102
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
@@ -23,18 +19,13 @@
 
 // Virtual keys.
 #define VK_RETURN 0x0D
-#define VK_ESCAPE 0x1B
-#define VK_SPACE 0x20
 #define VK_F1 0x70
 #define VK_F2 0x71
 
-// Window class and window styles, show commands.
+// Window class and window styles.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
-#define SW_SHOWNORMAL 1
-#define SW_SHOW 5
-#define SW_SHOWDEFAULT 10
 
 // Stock resources.
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -44,7 +35,6 @@
 #define SM_CXFULLSCREEN 16
 #define IDOK 1
 #define IDCANCEL 2
-#define IDRETRY 4
 #define MB_RETRYCANCEL 0x00000005L
 #define MB_ICONWARNING 0x00000030L
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window.h"
+#include "platform_names.h"
 
 namespace fake {
 
