@@ -62,6 +62,7 @@ void OnPaint(HWND hwnd) {
 
   // Put back the arcs that the erase took from the repainted area, so the next tick's
   // inverting pass finds exactly the arcs it removes and leaves no fragments behind.
+  // Needs an erased update region: F1/F2 invalidate with erase; resizes erase with the class brush.
   if (TickCount > 0) {
     SetROP2(dc, R2_NOTXORPEN);
     DrawWavefronts(dc, w, h, PenWave, TickCount);

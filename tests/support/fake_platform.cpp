@@ -533,6 +533,7 @@ int WINAPI ReleaseDC(HWND hwnd, HDC dc) {
 
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   Record("InvalidateRect", {Id(hwnd), Id(rect), erase});
+  if (!erase) fake::Error("InvalidateRect without erase: the paint's arcs need an erased region");
   return TRUE;
 }
 

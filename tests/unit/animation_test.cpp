@@ -126,7 +126,7 @@ TEST_F(Animation, EnterPausesAndResumesWhereItWas) {
   EXPECT_EQ(TickCount, 8);
 }
 
-TEST_F(Animation, ResetKeysStopClearAndRepaintWithErase) {
+TEST_F(Animation, ResetKeysStopClearAndInvalidateWithEraseAsThePaintAssumesAnErasedRegion) {
   const struct Case {
     WPARAM key;
     std::vector<fake::DialogAction> dialog;

@@ -117,7 +117,7 @@ TEST_F(Paint, TheAngleLineShowsTheSignedAngle) {
   }
 }
 
-TEST_F(Paint, ARepaintDuringARunPutsBackTheCurrentArcsAtTheCurrentSize) {
+TEST_F(Paint, ARepaintOfAnErasedRegionDuringARunPutsBackTheCurrentArcsAtTheCurrentSize) {
   SetBeamAngle(20);
   Key(VK_RETURN);
   for (int i = 0; i < 40; ++i) Tick();
