@@ -72,6 +72,7 @@ DWORD Now() {
 
 namespace {
 const DWORD Bound = 10000;  // every wait on a condition gives up after this
+const int AngleEditId = 1001;
 
 // LOBECAST_E2E_VERBOSE=1 prints every poll's analysis.
 bool Verbose() {
@@ -244,24 +245,25 @@ int DiffRows(const Image& a, const Image& b, int y0, int y1, int* firstRow = nul
 // Posts keys the program has no use for and waits until it has taken them from its queue; the
 // caller then lets a few ticks pass (150 ms) before looking: what must show is that nothing
 // happens, so there is no condition to wait for.
-void PostUnrelatedKeys(const Target& t) {
+void PostUnrelatedKeys(const Child& t) {
   const UINT keys[] = {VK_SPACE, 'A', '7', VK_F3, VK_ESCAPE, VK_TAB, VK_LEFT};
   for (UINT k : keys) PostKey(t.hwnd, k);
   WaitForInputIdle(t.pi.hProcess, Bound);
 }
 
 // F2, check what the dialog shows, type text, then OK or cancel; waits until it has closed.
-void UseDialog(Target& t, const char* shown, const char* typed, bool ok) {
+void UseDialog(const Child& t, const char* shown, const char* typed, bool ok) {
   PostKey(t.hwnd, VK_F2);
-  HWND dialog = WaitForDialog(t.hwnd, Bound);
+  HWND dialog = WaitForTopWindow(Bound, "#32770", "Lobecast", 0, t.hwnd);
   Require(dialog != nullptr,
           "F2 opened the dialog (class #32770, caption \"Lobecast\", owned by the main window)");
-  const std::string before = DialogEditText(dialog);
-  Check(before == shown, "the dialog's edit box shows the current angle \"%s\" (expected \"%s\")",
-        before.c_str(), shown);
-  SetDlgItemTextA(dialog, 1001, typed);
-  const std::string after = DialogEditText(dialog);
-  Check(after == typed, "edit box 1001 now holds \"%s\"", after.c_str());
+  char text[128] = "";
+  GetDlgItemTextA(dialog, AngleEditId, text, sizeof text);
+  Check(std::strcmp(text, shown) == 0,
+        "the dialog's edit box shows the current angle \"%s\" (expected \"%s\")", text, shown);
+  SetDlgItemTextA(dialog, AngleEditId, typed);
+  GetDlgItemTextA(dialog, AngleEditId, text, sizeof text);
+  Check(std::strcmp(text, typed) == 0, "edit box 1001 now holds \"%s\"", text);
   const int command = ok ? IDOK : IDCANCEL;
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
@@ -271,7 +273,7 @@ void UseDialog(Target& t, const char* shown, const char* typed, bool ok) {
 // ---- Scenarios -----------------------------------------------------------------------------
 
 void StartupScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   char text[64] = "";
   GetClassNameA(t.hwnd, text, sizeof text);
@@ -350,7 +352,7 @@ void StartupScenario(const std::string& exe) {
 }
 
 void RunScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   Screen s = StaticScreen(t.hwnd, "run-start");
   PostKey(t.hwnd, VK_RETURN);
@@ -375,7 +377,7 @@ void RunScenario(const std::string& exe) {
 }
 
 void ResetScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   Screen s = StaticScreen(t.hwnd, "reset-start");
   PostKey(t.hwnd, VK_RETURN);
@@ -415,7 +417,7 @@ void ResetScenario(const std::string& exe) {
 }
 
 void AngleScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   Screen s = StaticScreen(t.hwnd, "angle-start");
   const int headingEnd = HeadingEnd(s.image);
@@ -468,7 +470,7 @@ void AngleScenario(const std::string& exe) {
 }
 
 void ResizeScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   Screen s = StaticScreen(t.hwnd, "resize-start");
   PostKey(t.hwnd, VK_RETURN);
@@ -513,7 +515,7 @@ void ResizeScenario(const std::string& exe) {
 }
 
 void FullRunScenario(const std::string& exe) {
-  Target t;
+  Child t;
   StartTarget(exe, t);
   Screen s = StaticScreen(t.hwnd, "fullrun-start");
   PostKey(t.hwnd, VK_RETURN);
@@ -624,7 +626,7 @@ void ModelScenario() {
 // ---- Probes for the real-keyboard script: attach to a program started by someone else ------
 
 HWND AttachMain() {
-  HWND hwnd = FindMainWindow(0, Bound);
+  HWND hwnd = WaitForTopWindow(Bound, "Lobecast", "Lobecast");
   Require(hwnd != nullptr, "a Lobecast main window is running");
   return hwnd;
 }

@@ -2,11 +2,11 @@
 // test.
 #pragma once
 
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "harness.h"
 
 #if defined(__GNUC__)
 #define E2E_PRINTF(f, a) __attribute__((format(printf, f, a)))
@@ -48,24 +48,6 @@ inline bool operator!=(const Image& a, const Image& b) {
   return !(a == b);
 }
 
-inline int Red(std::uint32_t c) {
-  return static_cast<int>((c >> 16) & 0xFF);
-}
-inline int Green(std::uint32_t c) {
-  return static_cast<int>((c >> 8) & 0xFF);
-}
-inline int Blue(std::uint32_t c) {
-  return static_cast<int>(c & 0xFF);
-}
-const std::uint32_t White = 0xFFFFFF;
-const std::uint32_t Black = 0x000000;
-// Dominantly red: an arc on white (pure red), or red text.
-bool IsReddish(std::uint32_t c);
-// What the red pen leaves under NOTXOR: red on white, cyan on black.
-bool IsInk(std::uint32_t c);
-
-// Reads the client area of hwnd through GetDC + BitBlt into a 32-bit DIB section.
-bool CaptureClient(HWND hwnd, Image& image);
 // 24-bit BMP files, for the probe commands and for pictures kept after a failure.
 bool SaveBmp(const Image& image, const std::string& path);
 bool LoadBmp(const std::string& path, Image& image);
@@ -154,31 +136,11 @@ std::string Describe(const Analysis& a, const Geometry& g);
 
 // ---- The program under test ----------------------------------------------------------------
 
-struct Target {
-  PROCESS_INFORMATION pi = {};
-  HWND hwnd = nullptr;
-  bool exited = false;
-  Target() = default;
-  Target(const Target&) = delete;
-  Target& operator=(const Target&) = delete;
-  ~Target();  // ends a program that is still running (WM_CLOSE, then TerminateProcess)
-};
-
-// Starts exe and waits (bounded) for its main window.
-void StartTarget(const std::string& exe, Target& t);
-// Finds an already running program's main window (probe commands), bounded.
-HWND FindMainWindow(DWORD processId, DWORD timeoutMs);
-// Posts a key press (WM_KEYDOWN, then WM_KEYUP) as a keyboard would deliver it.
-void PostKey(HWND hwnd, UINT vk);
-// Client size of hwnd.
-void ClientSize(HWND hwnd, int& w, int& h);
-// Captures; a failed capture ends the scenario.
+// Starts exe and waits (bounded) for its main window; a failure ends the scenario.
+void StartTarget(const std::string& exe, Child& t);
+// Closes with WM_CLOSE and checks the exit code.
+void CloseTarget(Child& t);
+// The client area now; a failed capture ends the scenario.
 Image Capture(HWND hwnd);
 // Waits until successive captures about 100 ms apart are identical (three in a row).
 bool WaitStable(HWND hwnd, DWORD timeoutMs, Image& image);
-// Finds the angle dialog: class "#32770", caption "Lobecast", owned by owner.
-HWND WaitForDialog(HWND owner, DWORD timeoutMs);
-bool WaitWindowGone(HWND hwnd, DWORD timeoutMs);
-std::string DialogEditText(HWND dialog);
-// Closes with WM_CLOSE and checks the exit code.
-void CloseTarget(Target& t);

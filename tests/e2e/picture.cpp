@@ -1,4 +1,4 @@
-// Acceptance driver: reading the client area, and judging the static screen and the arcs in it.
+// Acceptance driver: pictures, and judging the static screen and the arcs in them.
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -8,8 +8,6 @@
 #include "e2e.h"
 
 namespace {
-const double Pi = 3.14159265358979323846;
-
 // GDI strokes the circle inscribed in the arc's rectangle, whose right and bottom edges are
 // exclusive: its centre lies half a pixel up and left of (cx, y) and the 2-pixel pen covers
 // about r - 2.5 .. r - 0.5 from there (Wine flattens large arcs into segments, whose joins
@@ -29,55 +27,6 @@ const int MinFitted = 30;
 
 bool operator==(const Image& a, const Image& b) {
   return a.w == b.w && a.h == b.h && a.px == b.px;
-}
-
-bool IsReddish(std::uint32_t c) {
-  const int r = Red(c), g = Green(c), b = Blue(c);
-  return r >= 0x80 && r - g >= 0x60 && r - b >= 0x60;
-}
-
-bool IsInk(std::uint32_t c) {
-  const int r = Red(c), g = Green(c), b = Blue(c);
-  return IsReddish(c) || (g >= 0x80 && b >= 0x80 && g - r >= 0x60 && b - r >= 0x60);
-}
-
-bool CaptureClient(HWND hwnd, Image& image) {
-  RECT rc;
-  if (!GetClientRect(hwnd, &rc)) return false;
-  const int w = rc.right - rc.left;
-  const int h = rc.bottom - rc.top;
-  if (w <= 0 || h <= 0) return false;
-  HDC windowDc = GetDC(hwnd);
-  if (!windowDc) return false;
-  bool ok = false;
-  HDC memoryDc = CreateCompatibleDC(windowDc);
-  BITMAPINFO info;
-  std::memset(&info, 0, sizeof info);
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (memoryDc && bitmap && bits) {
-    HGDIOBJ old = SelectObject(memoryDc, bitmap);
-    if (BitBlt(memoryDc, 0, 0, w, h, windowDc, 0, 0, SRCCOPY)) {
-      GdiFlush();
-      image.w = w;
-      image.h = h;
-      image.px.resize(static_cast<size_t>(w) * h);
-      const std::uint32_t* p = static_cast<const std::uint32_t*>(bits);
-      for (size_t i = 0; i < image.px.size(); ++i) image.px[i] = p[i] & 0xFFFFFF;
-      ok = true;
-    }
-    SelectObject(memoryDc, old);
-  }
-  if (bitmap) DeleteObject(bitmap);
-  if (memoryDc) DeleteDC(memoryDc);
-  ReleaseDC(hwnd, windowDc);
-  return ok;
 }
 
 namespace {

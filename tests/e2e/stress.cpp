@@ -121,7 +121,7 @@ struct Known {
 };
 
 struct Stress {
-  Target t;
+  Child t;
   Masks startMasks;
   int startH = 0;
   Known known;
