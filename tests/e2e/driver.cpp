@@ -30,6 +30,13 @@ void VSay(const char* prefix, const char* format, va_list args) {
   std::printf("%s%s\n", prefix, text);
   std::fflush(stdout);
 }
+
+bool VCheck(bool ok, const char* format, va_list args) {
+  ++Checks;
+  if (!ok) ++Failures;
+  VSay(ok ? "  ok    " : "  FAIL  ", format, args);
+  return ok;
+}
 }  // namespace
 
 void Say(const char* format, ...) {
@@ -40,21 +47,17 @@ void Say(const char* format, ...) {
 }
 
 bool Check(bool ok, const char* format, ...) {
-  ++Checks;
-  if (!ok) ++Failures;
   va_list args;
   va_start(args, format);
-  VSay(ok ? "  ok    " : "  FAIL  ", format, args);
+  VCheck(ok, format, args);
   va_end(args);
   return ok;
 }
 
 void Require(bool ok, const char* format, ...) {
-  ++Checks;
-  if (!ok) ++Failures;
   va_list args;
   va_start(args, format);
-  VSay(ok ? "  ok    " : "  FAIL  ", format, args);
+  VCheck(ok, format, args);
   va_end(args);
   if (!ok) throw Fatal{"a required check failed"};
 }
@@ -70,8 +73,18 @@ DWORD Now() {
   return GetTickCount();
 }
 
+std::string Join(const std::vector<int>& v, size_t max) {
+  std::string s;
+  char text[16];
+  for (size_t i = 0; i < v.size() && i < max; ++i) {
+    std::snprintf(text, sizeof text, "%s%d", i ? "," : "", v[i]);
+    s += text;
+  }
+  if (v.size() > max) s += ",...";
+  return s.empty() ? "none" : s;
+}
+
 namespace {
-const DWORD Bound = 10000;  // every wait on a condition gives up after this
 const int AngleEditId = 1001;
 
 // LOBECAST_E2E_VERBOSE=1 prints every poll's analysis.
@@ -80,95 +93,52 @@ bool Verbose() {
   return v && *v && *v != '0';
 }
 
-// The static screen as the program first paints it, and what was measured on it.
-struct Screen {
-  Geometry g;
-  Masks m;
-  Image image;
-};
-
-std::string Join(const std::vector<int>& v) {
-  std::string s;
-  char text[16];
-  for (size_t i = 0; i < v.size() && i < 12; ++i) {
-    std::snprintf(text, sizeof text, "%s%d", i ? "," : "", v[i]);
-    s += text;
-  }
-  if (v.size() > 12) s += ",...";
-  return s.empty() ? "none" : s;
-}
-
-// Waits for the first paint (the antenna is drawn last) and measures the static screen.
-Screen StaticScreen(HWND hwnd, const char* label) {
-  Screen s;
-  int w, h;
-  ClientSize(hwnd, w, h);
-  s.g = GeometryFor(w, h);
-  const DWORD start = Now();
-  for (;;) {
-    s.image = Capture(hwnd);
-    if (BarsDrawn(s.image, s.g)) break;
-    if (Now() - start >= Bound) {
-      KeepPicture(s.image, label);
-      Require(false, "the first paint drew the antenna bars within 10 s");
-    }
-    Sleep(50);
-  }
-  Require(WaitStable(hwnd, Bound, s.image), "the start-up screen settles");
-  std::string why;
-  const bool measured = MeasureMasks(s.image, s.g, s.m, why);
-  if (!measured) KeepPicture(s.image, label);
-  Require(measured, "static text areas measured: top band rows 0..%d, help box (%d,%d)-(%d,%d)%s%s",
-          s.m.topEnd, s.m.hx0, s.m.hy0, s.m.hx1, s.m.hy1, measured ? "" : ": ", why.c_str());
-  return s;
-}
-
-// The step shown by a picture with five regular arcs that explain every red pixel, or -1.
-int ShownStep(const Image& im, const Geometry& g, const Masks& m, int* phaseStep) {
+// The step shown by a picture with five regular arcs that explain every red pixel, or -1; why
+// (when given) gets what was fitted and what did not fit.
+int ShownStep(const Image& im, const Geometry& g, const Masks& m, int* phaseStep,
+              std::string* why = nullptr) {
   const Analysis a = Analyse(im, g, m);
-  if (!a.allFive) return -1;
+  if (why) *why = Describe(a, g);
+  if (!a.allFive) {
+    if (why) *why += " (each element should have exactly one)";
+    return -1;
+  }
   int n = 0;
   for (int i = 0; i < Elements; ++i) {
-    if (i + 1 < Elements && a.age[i + 1] - a.age[i] != a.step) return -1;
+    if (i + 1 < Elements && a.age[i + 1] - a.age[i] != a.step) {
+      if (why) *why += " (not evenly spaced)";
+      return -1;
+    }
     if (a.age[i] > n) n = a.age[i];
   }
-  if (!StepExplains(im, g, m, a.step, n, nullptr)) return -1;
+  std::string detail;
+  if (!StepExplains(im, g, m, a.step, n, why ? &detail : nullptr)) {
+    if (why) *why += "; " + detail;
+    return -1;
+  }
   if (phaseStep) *phaseStep = a.step;
   return n;
 }
 
-// Says why a picture shows no clean step: what was fitted, and what does not fit.
-std::string WhyNoStep(const Image& im, const Geometry& g, const Masks& m) {
-  const Analysis a = Analyse(im, g, m);
-  std::string why = Describe(a, g);
-  if (!a.allFive) return why + " (each element should have exactly one)";
-  int n = 0;
-  for (int i = 0; i < Elements; ++i) {
-    if (i + 1 < Elements && a.age[i + 1] - a.age[i] != a.step) return why + " (not evenly spaced)";
-    if (a.age[i] > n) n = a.age[i];
-  }
-  std::string detail;
-  if (!StepExplains(im, g, m, a.step, n, &detail)) return why + "; " + detail;
-  return why;
-}
-
 // Polls until the picture shows five regular arcs at a step of at least minStep; returns it.
-int WaitForArcs(HWND hwnd, const Geometry& g, const Masks& m, int minStep, int* phaseStep,
-                DWORD bound = Bound) {
-  const DWORD start = Now();
+int WaitForArcs(HWND hwnd, const Screen& s, int minStep, int* phaseStep) {
   int last = -1;
   Image im;
-  while (Now() - start < bound) {
+  const auto why = [&] {
+    std::string text = "client size changed";
+    if (im.w == s.g.w && im.h == s.g.h) ShownStep(im, s.g, s.m, nullptr, &text);
+    return text;
+  };
+  const bool reached = PollUntil(Bound, 30, [&] {
     im = Capture(hwnd);
-    if (im.w == g.w && im.h == g.h) {
-      last = ShownStep(im, g, m, phaseStep);
-      if (last >= minStep) return last;
-      if (Verbose()) Say("  (poll: step %d; %s)", last, WhyNoStep(im, g, m).c_str());
-    }
-    Sleep(30);
-  }
-  Say("  last picture polled: step %d; %s", last,
-      im.w == g.w && im.h == g.h ? WhyNoStep(im, g, m).c_str() : "client size changed");
+    if (im.w != s.g.w || im.h != s.g.h) return false;
+    last = ShownStep(im, s.g, s.m, phaseStep);
+    if (last >= minStep) return true;
+    if (Verbose()) Say("  (poll: step %d; %s)", last, why().c_str());
+    return false;
+  });
+  if (reached) return last;
+  Say("  last picture polled: step %d; %s", last, why().c_str());
   KeepPicture(im, "last-polled");
   return -1;
 }
@@ -190,16 +160,8 @@ int Judge(const Image& im, const Geometry& g, const Masks& m, int s, const char*
   const bool ok = Check(steps.size() == 1,
                         "%s: exactly one step explains every red pixel with phase step %d and "
                         "has each of its arcs present (steps found: %s)",
-                        label, s, Join(steps).c_str());
-  if (!ok) {
-    int n = 0;
-    for (int i = 0; i < Elements; ++i)
-      if (!a.ages[i].empty() && a.ages[i].back() > n) n = a.ages[i].back();
-    std::string why;
-    if (n > 0 && !StepExplains(im, g, m, s, n, &why))
-      Say("  step %d does not fit: %s", n, why.c_str());
-    KeepPicture(im, label);
-  }
+                        label, s, Join(steps, 12).c_str());
+  if (!ok) ExplainMisfit(im, g, m, a, s, label);
   if (analysis) *analysis = a;
   return ok ? steps[0] : -1;
 }
@@ -223,6 +185,30 @@ void CheckRadii(const Analysis& a, const Geometry& g, int n, int s, const char* 
         "%s: the red pixels lie %.1f px from the nominal radius (the pen runs 0.5..2.5 px "
         "inside it)",
         label, a.radialOffsetTenths / 10.0);
+}
+
+// Enter, then five regular arcs must reach at least minStep; returns the step seen.
+int Resume(const Child& t, const Screen& s, int minStep, const char* label) {
+  PostKey(t.hwnd, VK_RETURN);
+  int phaseStep = 0;
+  const int seen = WaitForArcs(t.hwnd, s, minStep, &phaseStep);
+  Require(seen >= minStep, "%s: after Enter, five arcs at step %d (at least %d; phase step %d)",
+          label, seen, minStep, phaseStep);
+  return seen;
+}
+
+// A run to minStep, paused with Enter: the still picture must show exactly one step with phase
+// step s (with radii, also at the radii it gives). Returns that step; still gets the picture.
+int Lap(const Child& t, const Screen& sc, int minStep, int s, const char* label, bool radii,
+        Image* still = nullptr) {
+  Resume(t, sc, minStep, label);
+  const Image im = Pause(t.hwnd, label);
+  Analysis a;
+  const int n = Judge(im, sc.g, sc.m, s, label, &a);
+  Require(n > 0, "%s: the paused picture shows step %d with phase step %d", label, n, s);
+  if (radii) CheckRadii(a, sc.g, n, s, label);
+  if (still) *still = im;
+  return n;
 }
 
 // Red-ish pixels outside the masks: arcs.
@@ -274,7 +260,7 @@ void UseDialog(const Child& t, const char* shown, const char* typed, bool ok) {
 
 void StartupScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
+  const Screen s = StartTarget(exe, t, "startup");
   char text[64] = "";
   GetClassNameA(t.hwnd, text, sizeof text);
   Check(std::strcmp(text, "Lobecast") == 0, "window class \"%s\"", text);
@@ -295,7 +281,6 @@ void StartupScenario(const std::string& exe) {
         "screen without a window manager)",
         w, h);
 
-  Screen s = StaticScreen(t.hwnd, "startup");
   const Geometry& g = s.g;
   Say("  geometry: cx=%d u=%d rows %d,%d,%d,%d,%d c=%d junction x=%d feed x=%d", g.cx, g.u, g.y[0],
       g.y[1], g.y[2], g.y[3], g.y[4], g.c, g.jx, g.fx);
@@ -353,46 +338,24 @@ void StartupScenario(const std::string& exe) {
 
 void RunScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
-  Screen s = StaticScreen(t.hwnd, "run-start");
-  PostKey(t.hwnd, VK_RETURN);
-  const int seen = WaitForArcs(t.hwnd, s.g, s.m, 8, nullptr);
-  Require(seen >= 8, "Enter starts the animation: five arcs at step %d (at least 8)", seen);
-  Image first = Pause(t.hwnd, "first pause");
-  Analysis a;
-  const int n1 = Judge(first, s.g, s.m, 0, "first pause", &a);
-  Require(n1 > 0, "the paused picture shows step %d", n1);
-  CheckRadii(a, s.g, n1, 0, "first pause");
-
-  PostKey(t.hwnd, VK_RETURN);
-  const int later = WaitForArcs(t.hwnd, s.g, s.m, n1 + 10, nullptr);
-  Require(later >= n1 + 10, "Enter resumes: the arcs move on to step %d (at least %d)", later,
-          n1 + 10);
-  Image second = Pause(t.hwnd, "second pause");
-  const int n2 = Judge(second, s.g, s.m, 0, "second pause", &a);
-  Require(n2 > 0, "the second paused picture shows step %d", n2);
+  const Screen s = StartTarget(exe, t, "run-start");
+  const int n1 = Lap(t, s, 8, 0, "first pause", true);
+  const int n2 = Lap(t, s, n1 + 10, 0, "second pause", true);
   Check(n2 > n1, "the animation advanced between the pauses (step %d, then %d)", n1, n2);
-  CheckRadii(a, s.g, n2, 0, "second pause");
   CloseTarget(t);
 }
 
 void ResetScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
-  Screen s = StaticScreen(t.hwnd, "reset-start");
-  PostKey(t.hwnd, VK_RETURN);
-  Require(WaitForArcs(t.hwnd, s.g, s.m, 8, nullptr) >= 8, "Enter starts the animation");
-  Image paused = Pause(t.hwnd, "pause");
-  const int n1 = Judge(paused, s.g, s.m, 0, "paused");
-  Require(n1 > 0, "the paused picture shows step %d", n1);
+  const Screen s = StartTarget(exe, t, "reset-start");
+  Image paused;
+  const int n1 = Lap(t, s, 8, 0, "paused", false, &paused);
   PostUnrelatedKeys(t);
   Sleep(150);
   Check(Capture(t.hwnd) == paused,
         "unrelated keys (space, A, 7, F3, Esc, Tab, Left) neither resume nor reset a pause");
 
-  PostKey(t.hwnd, VK_RETURN);
-  const int before = WaitForArcs(t.hwnd, s.g, s.m, n1 + 8, nullptr);
-  Require(before >= n1 + 8, "Enter resumes (step %d)", before);
+  const int before = Resume(t, s, n1 + 8, "resumed");
   PostKey(t.hwnd, VK_F1);  // while running
   Image reset;
   Require(WaitStable(t.hwnd, Bound, reset), "F1: the picture settles");
@@ -409,7 +372,7 @@ void ResetScenario(const std::string& exe) {
   Check(Capture(t.hwnd) == s.image, "unrelated keys after the reset change nothing");
 
   PostKey(t.hwnd, VK_RETURN);
-  const int restart = WaitForArcs(t.hwnd, s.g, s.m, 1, nullptr);
+  const int restart = WaitForArcs(t.hwnd, s, 1, nullptr);
   Check(restart >= 1 && restart < before,
         "Enter after F1 starts over: first step seen %d, below the %d reached before the reset",
         restart, before);
@@ -418,8 +381,7 @@ void ResetScenario(const std::string& exe) {
 
 void AngleScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
-  Screen s = StaticScreen(t.hwnd, "angle-start");
+  const Screen s = StartTarget(exe, t, "angle-start");
   const int headingEnd = HeadingEnd(s.image);
   struct Case {
     const char* shown;
@@ -452,32 +414,15 @@ void AngleScenario(const std::string& exe) {
           "differ)",
           label, below);
     previous = shown;
-
-    PostKey(t.hwnd, VK_RETURN);
-    int measuredStep = 0;
-    const int seen = WaitForArcs(t.hwnd, s.g, s.m, 1, &measuredStep);
-    Require(seen >= 1,
-            "%s: Enter starts a run with all five arcs on the screen (step %d, phase "
-            "step %d)",
-            label, seen, measuredStep);
-    Image paused = Pause(t.hwnd, label);
-    Analysis a;
-    const int n = Judge(paused, s.g, s.m, c.step, label, &a);
-    Require(n > 0, "%s: the paused run shows step %d with phase step %d", label, n, c.step);
-    CheckRadii(a, s.g, n, c.step, label);
+    Lap(t, s, 1, c.step, label, true);
   }
   CloseTarget(t);
 }
 
 void ResizeScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
-  Screen s = StaticScreen(t.hwnd, "resize-start");
-  PostKey(t.hwnd, VK_RETURN);
-  Require(WaitForArcs(t.hwnd, s.g, s.m, 10, nullptr) >= 10, "Enter starts the animation");
-  Image paused = Pause(t.hwnd, "before the resize");
-  const int n1 = Judge(paused, s.g, s.m, 0, "before the resize");
-  Require(n1 > 0, "the paused picture shows step %d", n1);
+  const Screen s = StartTarget(exe, t, "resize-start");
+  const int n1 = Lap(t, s, 10, 0, "before the resize", false);
 
   SetWindowPos(t.hwnd, nullptr, 0, 0, 800, 600, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
   RECT wr;
@@ -487,37 +432,23 @@ void ResizeScenario(const std::string& exe) {
   int w, h;
   ClientSize(t.hwnd, w, h);
   Require(w < s.g.w && h < s.g.h, "the client area shrank to %dx%d", w, h);
-  const Geometry g = GeometryFor(w, h);
-  const Masks m = s.m.ShiftedDown(h - s.g.h);
-  Say("  new geometry: cx=%d u=%d rows %d..%d", g.cx, g.u, g.y[0], g.y[4]);
-  const DWORD start = Now();
-  Image im = Capture(t.hwnd);
-  while (!BarsDrawn(im, g) && Now() - start < Bound) {
-    Sleep(50);
-    im = Capture(t.hwnd);
-  }
-  Require(BarsDrawn(im, g), "the window was repainted at the new size");
-  Require(WaitStable(t.hwnd, Bound, im), "the repainted picture settles");
-  const int n2 = Judge(im, g, m, 0, "after the resize");
+  Screen r;  // the same screen at the new size
+  r.g = GeometryFor(w, h);
+  r.m = s.m.ShiftedDown(h - s.g.h);
+  Say("  new geometry: cx=%d u=%d rows %d..%d", r.g.cx, r.g.u, r.g.y[0], r.g.y[4]);
+  r.image = Painted(t.hwnd, r.g, "the repaint at the new size", "resize-repaint");
+  const int n2 = Judge(r.image, r.g, r.m, 0, "after the resize");
   Check(n2 == n1, "the repaint shows the paused step's arcs at the new size (step %d, was %d)", n2,
         n1);
-
-  PostKey(t.hwnd, VK_RETURN);
-  const int moved = WaitForArcs(t.hwnd, g, m, n1 + 10, nullptr);
-  Require(moved >= n1 + 10,
-          "after resuming the arcs move on to step %d (at least %d) and lie only on the five "
-          "circles of the new size",
-          moved, n1 + 10);
-  im = Pause(t.hwnd, "after resuming");
-  const int n3 = Judge(im, g, m, 0, "after resuming");
+  // Only the five circles of the new size may explain the arcs once they move on.
+  const int n3 = Lap(t, r, n1 + 10, 0, "after resuming", false);
   Check(n3 > n1, "paused again at step %d, with no arc fragments", n3);
   CloseTarget(t);
 }
 
 void FullRunScenario(const std::string& exe) {
   Child t;
-  StartTarget(exe, t);
-  Screen s = StaticScreen(t.hwnd, "fullrun-start");
+  const Screen s = StartTarget(exe, t, "fullrun-start");
   PostKey(t.hwnd, VK_RETURN);
   // Follow the run through its visible steps, noting when each was seen.
   DWORD firstTime = 0, lastTime = 0;
@@ -538,14 +469,8 @@ void FullRunScenario(const std::string& exe) {
   Say("  the program ticked every %lu ms", static_cast<unsigned long>(perTick));
   // Near step 232 the last arc leaves a 992-pixel client: the static screen comes back.
   Image im;
-  const DWORD gone = Now();
   const DWORD leaveBound = Bound + 2 * (240 - lastStep) * perTick;
-  bool back = false;
-  while (!back && Now() - gone < leaveBound) {
-    Sleep(50);
-    im = Capture(t.hwnd);
-    back = im == s.image;
-  }
+  const bool back = PollUntil(leaveBound, 50, [&] { return (im = Capture(t.hwnd)) == s.image; });
   if (!back) KeepPicture(im, "fullrun-leaving");
   Require(back, "the arcs left the client and the erasing passes left no pixel behind");
   // Nothing visible marks step 251 at this size: wait past it by the pace measured above.
@@ -568,7 +493,7 @@ void FullRunScenario(const std::string& exe) {
   if (im != s.image) KeepPicture(im, "fullrun-after-F1");
   Check(im == s.image, "F1 restores the start-up screen pixel for pixel");
   PostKey(t.hwnd, VK_RETURN);
-  const int again = WaitForArcs(t.hwnd, s.g, s.m, 1, nullptr);
+  const int again = WaitForArcs(t.hwnd, s, 1, nullptr);
   Check(again >= 1 && again < lastStep, "Enter starts a new run from the beginning (step %d seen)",
         again);
   Pause(t.hwnd, "new run");
@@ -654,7 +579,7 @@ void ProbeRunning(const std::string& file) {
   HWND hwnd = AttachMain();
   Screen s = LoadStatic(file, hwnd);
   int step = 0;
-  const int n = WaitForArcs(hwnd, s.g, s.m, 10, &step);
+  const int n = WaitForArcs(hwnd, s, 10, &step);
   Require(n >= 10, "the animation runs: five arcs at step %d (phase step %d)", n, step);
   Say("running step %d phase-step %d", n, step);
 }

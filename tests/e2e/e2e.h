@@ -32,6 +32,9 @@ int FailureCount();
 
 // Milliseconds since an arbitrary start (GetTickCount, wraps after 49 days).
 DWORD Now();
+const DWORD Bound = 10000;  // every wait on a condition gives up after this
+// "a,b,c" of the first max numbers, ",..." for the rest; "none" when there are none.
+std::string Join(const std::vector<int>& v, size_t max);
 
 // ---- Pictures ------------------------------------------------------------------------------
 
@@ -72,6 +75,7 @@ struct Geometry {
 Geometry GeometryFor(int w, int h);
 // Element delays for a phase step, top to bottom.
 void DelaysFor(int step, int delay[Elements]);
+
 // Phase step the program derives from an angle in degrees.
 inline int StepForAngle(int angle) {
   return (2 * angle) / 9;
@@ -134,13 +138,31 @@ std::vector<int> ConsistentSteps(const Image& image, const Geometry& g, const Ma
                                  int maxStep = 320);
 std::string Describe(const Analysis& a, const Geometry& g);
 
+// Says why the largest age found with phase step s does not explain a picture that failed its
+// judgement, and keeps the picture as name.
+void ExplainMisfit(const Image& image, const Geometry& g, const Masks& m, const Analysis& a, int s,
+                   const std::string& name);
+
 // ---- The program under test ----------------------------------------------------------------
 
-// Starts exe and waits (bounded) for its main window; a failure ends the scenario.
-void StartTarget(const std::string& exe, Child& t);
 // Closes with WM_CLOSE and checks the exit code.
 void CloseTarget(Child& t);
 // The client area now; a failed capture ends the scenario.
 Image Capture(HWND hwnd);
 // Waits until successive captures about 100 ms apart are identical (three in a row).
 bool WaitStable(HWND hwnd, DWORD timeoutMs, Image& image);
+// Waits until a paint at geometry g has drawn the bars and the picture is still (what names the
+// paint in the checks; a failure keeps the picture as label and ends the scenario).
+Image Painted(HWND hwnd, const Geometry& g, const char* what, const char* label);
+
+// The static screen as the program first paints it, and what was measured on it.
+struct Screen {
+  Geometry g;
+  Masks m;
+  Image image;
+};
+// Waits for the first paint at the current size and measures the text areas.
+Screen StaticScreen(HWND hwnd, const char* label);
+// Starts exe, waits (bounded) for its main window and its static screen (label names the
+// picture kept on a failure); a failure ends the scenario.
+Screen StartTarget(const std::string& exe, Child& t, const char* label);

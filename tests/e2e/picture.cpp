@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "e2e.h"
 
@@ -499,4 +498,15 @@ std::string Describe(const Analysis& a, const Geometry& g) {
     }
   }
   return out;
+}
+
+void ExplainMisfit(const Image& im, const Geometry& g, const Masks& m, const Analysis& a, int s,
+                   const std::string& name) {
+  int n = 0;
+  for (int i = 0; i < Elements; ++i)
+    if (!a.ages[i].empty() && a.ages[i].back() > n) n = a.ages[i].back();
+  std::string why;
+  if (n > 0 && !StepExplains(im, g, m, s, n, &why))
+    Say("  step %d does not fit: %s", n, why.c_str());
+  KeepPicture(im, name);
 }

@@ -15,21 +15,9 @@
 int StressScenario(const std::string& exe);
 
 namespace {
-const DWORD Bound = 10000;         // every wait on a condition gives up after this
 const DWORD EventPhaseMs = 20000;  // random events, checkpoints not counted
 const DWORD CheckEveryMs = 2000;
 const char CoverClass[] = "LobecastStressCover";
-
-std::string Join(const std::vector<int>& v) {
-  std::string s;
-  char text[16];
-  for (size_t i = 0; i < v.size() && i < 8; ++i) {
-    std::snprintf(text, sizeof text, "%s%d", i ? "," : "", v[i]);
-    s += text;
-  }
-  if (v.size() > 8) s += ",...";
-  return s.empty() ? "none" : s;
-}
 
 // Handles the driver's own messages (the cover window's paint), without blocking.
 void Pump() {
@@ -100,7 +88,8 @@ struct GuiCounts {
   DWORD error = 0;  // GetLastError after a call that answered 0
 };
 
-GuiCounts ReadGuiCounts(HANDLE process) {
+// Reads and prints the program's GDI and USER object counts.
+GuiCounts ReadGuiCounts(HANDLE process, const char* when) {
   GuiCounts c;
   SetLastError(0);
   c.gdi = GetGuiResources(process, GR_GDIOBJECTS);
@@ -108,6 +97,9 @@ GuiCounts ReadGuiCounts(HANDLE process) {
   SetLastError(0);
   c.user = GetGuiResources(process, GR_USEROBJECTS);
   if (c.user == 0 && c.error == 0) c.error = GetLastError();
+  Say("  %sGetGuiResources: %lu GDI objects, %lu USER objects (last error %lu)", when,
+      static_cast<unsigned long>(c.gdi), static_cast<unsigned long>(c.user),
+      static_cast<unsigned long>(c.error));
   return c;
 }
 
@@ -122,8 +114,7 @@ struct Known {
 
 struct Stress {
   Child t;
-  Masks startMasks;
-  int startH = 0;
+  Screen start;
   Known known;
   int checkpoints = 0;
   bool haveCounts = false;
@@ -140,12 +131,12 @@ void Checkpoint(Stress& st, Cover& cover, const char* label) {
     ShowWindow(hwnd, SW_RESTORE);
     st.known.minimised = false;
   }
-  const DWORD start = Now();
-  while (IsIconic(hwnd) && Now() - start < Bound) {
-    Pump();
-    Sleep(20);
-  }
-  Require(!IsIconic(hwnd), "%s: the window is restored", label);
+  Require(PollUntil(Bound, 20,
+                    [&] {
+                      Pump();
+                      return !IsIconic(hwnd);
+                    }),
+          "%s: the window is restored", label);
   if (st.known.running) {
     PostKey(hwnd, VK_RETURN);
     st.known.running = false;
@@ -158,7 +149,7 @@ void Checkpoint(Stress& st, Cover& cover, const char* label) {
   ClientSize(hwnd, w, h);
   Require(w == im.w && h == im.h, "%s: the picture has the client size %dx%d", label, w, h);
   const Geometry g = GeometryFor(w, h);
-  const Masks m = st.startMasks.ShiftedDown(h - st.startH);
+  const Masks m = st.start.m.ShiftedDown(h - st.start.g.h);
   const Analysis a = Analyse(im, g, m);
   const int maxStep = 252 + st.known.entersSinceReset;
   const std::vector<int> steps = ConsistentSteps(im, g, m, 0, maxStep);
@@ -166,7 +157,7 @@ void Checkpoint(Stress& st, Cover& cover, const char* label) {
   bool ok = Check(!steps.empty(),
                   "%s: every red pixel lies on the five circles of one step at %dx%d, each "
                   "arc present (steps that fit: %s)",
-                  label, w, h, Join(steps).c_str());
+                  label, w, h, Join(steps, 8).c_str());
   if (st.known.reset)
     ok &= Check(a.redPixels == 0, "%s: no Enter since the reset, no arc (%d red pixels)", label,
                 a.redPixels);
@@ -176,24 +167,11 @@ void Checkpoint(Stress& st, Cover& cover, const char* label) {
                   label, steps[0], st.known.lastStep);
     st.known.lastStep = steps[0];
   }
-  if (!ok) {
-    int n = 0;
-    for (int i = 0; i < Elements; ++i)
-      if (!a.ages[i].empty() && a.ages[i].back() > n) n = a.ages[i].back();
-    std::string why;
-    if (n > 0 && !StepExplains(im, g, m, 0, n, &why))
-      Say("  step %d does not fit: %s", n, why.c_str());
-    char name[32];
-    std::snprintf(name, sizeof name, "stress-checkpoint-%d", st.checkpoints);
-    KeepPicture(im, name);
-  }
+  if (!ok) ExplainMisfit(im, g, m, a, 0, "stress-checkpoint-" + std::to_string(st.checkpoints));
   DWORD_PTR answer = 0;
   Check(SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) != 0,
         "%s: the program answers messages (WM_NULL)", label);
-  const GuiCounts c = ReadGuiCounts(st.t.pi.hProcess);
-  Say("  GetGuiResources: %lu GDI objects, %lu USER objects (last error %lu)",
-      static_cast<unsigned long>(c.gdi), static_cast<unsigned long>(c.user),
-      static_cast<unsigned long>(c.error));
+  const GuiCounts c = ReadGuiCounts(st.t.pi.hProcess, "");
   if (!st.haveCounts) st.first = c;
   st.haveCounts = true;
   st.last = c;
@@ -269,31 +247,9 @@ int StressScenario(const std::string& exe) {
   Say("  seed %u (LOBECAST_E2E_SEED=%u repeats this run)", seed, seed);
   std::mt19937 rng(seed);
   Stress st;
-  StartTarget(exe, st.t);
+  st.start = StartTarget(exe, st.t, "stress-start");
   Cover cover;
-  {
-    int w, h;
-    ClientSize(st.t.hwnd, w, h);
-    const Geometry g = GeometryFor(w, h);
-    Image im;
-    const DWORD start = Now();
-    do {
-      im = Capture(st.t.hwnd);
-      if (BarsDrawn(im, g)) break;
-      Sleep(50);
-    } while (Now() - start < Bound);
-    Require(BarsDrawn(im, g), "the first paint drew the antenna bars");
-    Require(WaitStable(st.t.hwnd, Bound, im), "the start-up screen settles");
-    std::string why;
-    const bool measured = MeasureMasks(im, g, st.startMasks, why);
-    if (!measured) KeepPicture(im, "stress-start");
-    Require(measured, "static text areas measured%s%s", measured ? "" : ": ", why.c_str());
-    st.startH = h;
-    const GuiCounts c = ReadGuiCounts(st.t.pi.hProcess);
-    Say("  at start-up GetGuiResources: %lu GDI objects, %lu USER objects (last error %lu)",
-        static_cast<unsigned long>(c.gdi), static_cast<unsigned long>(c.user),
-        static_cast<unsigned long>(c.error));
-  }
+  ReadGuiCounts(st.t.pi.hProcess, "at start-up ");
 
   int tally[KCount] = {};
   int events = 0;

@@ -3,7 +3,7 @@
 
 #include "e2e.h"
 
-void StartTarget(const std::string& exe, Child& t) {
+Screen StartTarget(const std::string& exe, Child& t, const char* label) {
   Require(GetFileAttributesA(exe.c_str()) != INVALID_FILE_ATTRIBUTES, "the program %s exists",
           exe.c_str());
   const bool started = StartChild(exe.c_str(), t);
@@ -13,6 +13,7 @@ void StartTarget(const std::string& exe, Child& t) {
   t.hwnd = WaitForTopWindow(20000, "Lobecast", "Lobecast", t.pi.dwProcessId);
   Require(t.hwnd != nullptr, "a visible window of class and title \"Lobecast\" appeared (pid %lu)",
           static_cast<unsigned long>(t.pi.dwProcessId));
+  return StaticScreen(t.hwnd, label);
 }
 
 void CloseTarget(Child& t) {
@@ -43,4 +44,28 @@ bool WaitStable(HWND hwnd, DWORD timeoutMs, Image& image) {
     image = std::move(next);
     return same >= 2;
   });
+}
+
+Image Painted(HWND hwnd, const Geometry& g, const char* what, const char* label) {
+  Image im;
+  if (!PollUntil(Bound, 50, [&] { return BarsDrawn(im = Capture(hwnd), g); })) {
+    KeepPicture(im, label);
+    Require(false, "%s: the antenna bars are drawn within 10 s", what);
+  }
+  Require(WaitStable(hwnd, Bound, im), "%s: the picture settles", what);
+  return im;
+}
+
+Screen StaticScreen(HWND hwnd, const char* label) {
+  Screen s;
+  int w, h;
+  ClientSize(hwnd, w, h);
+  s.g = GeometryFor(w, h);
+  s.image = Painted(hwnd, s.g, "the first paint", label);
+  std::string why;
+  const bool measured = MeasureMasks(s.image, s.g, s.m, why);
+  if (!measured) KeepPicture(s.image, label);
+  Require(measured, "static text areas measured: top band rows 0..%d, help box (%d,%d)-(%d,%d)%s%s",
+          s.m.topEnd, s.m.hx0, s.m.hy0, s.m.hx1, s.m.hy1, measured ? "" : ": ", why.c_str());
+  return s;
 }
