@@ -8,6 +8,7 @@
 //   lobecast_e2e.exe probe-paused STATIC.bmp
 //
 // Prints each check and a final line; exit code 0 when every check passed, 1 otherwise.
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
@@ -520,12 +521,11 @@ void ModelScenario() {
   }
   Check(wrong == 0, "SetBeamAngle(a) gives PhaseStep (2*a)/9 for every a in -45..45 (%d wrong)",
         wrong);
-  SetBeamAngle(45);
-  Check(PhaseStep == 10, "45 degrees give step %d (expected 10)", PhaseStep);
-  SetBeamAngle(-45);
-  Check(PhaseStep == -10, "-45 degrees give step %d (expected -10)", PhaseStep);
-  SetBeamAngle(36);
-  Check(PhaseStep == 8, "36 degrees give step %d (expected 8)", PhaseStep);
+  const int steps[][2] = {{45, 10}, {-45, -10}, {36, 8}};  // angle, step
+  for (const auto& c : steps) {
+    SetBeamAngle(c[0]);
+    Check(PhaseStep == c[1], "%d degrees give step %d (expected %d)", c[0], PhaseStep, c[1]);
+  }
   const int outside[] = {46, 100, INT_MAX, -46, -99, INT_MIN};
   for (int v : outside) {
     SetBeamAngle(v);
@@ -533,18 +533,15 @@ void ModelScenario() {
     Check(BeamAngle == clamped && PhaseStep == clamped / 9 * 2, "%d is clamped to %d (step %d)", v,
           BeamAngle, PhaseStep);
   }
-  SetBeamAngle(14);
-  ComputeElementDelays();
-  Check(ElementDelay[0] == 12 && ElementDelay[1] == 9 && ElementDelay[2] == 6 &&
-            ElementDelay[3] == 3 && ElementDelay[4] == 0,
-        "step 3 gives delays %d,%d,%d,%d,%d (expected 12,9,6,3,0)", ElementDelay[0],
-        ElementDelay[1], ElementDelay[2], ElementDelay[3], ElementDelay[4]);
-  SetBeamAngle(-14);
-  ComputeElementDelays();
-  Check(ElementDelay[0] == 0 && ElementDelay[1] == 3 && ElementDelay[2] == 6 &&
-            ElementDelay[3] == 9 && ElementDelay[4] == 12,
-        "step -3 gives delays %d,%d,%d,%d,%d (expected 0,3,6,9,12)", ElementDelay[0],
-        ElementDelay[1], ElementDelay[2], ElementDelay[3], ElementDelay[4]);
+  const int delays[][1 + Elements] = {{14, 12, 9, 6, 3, 0}, {-14, 0, 3, 6, 9, 12}};
+  for (const auto& c : delays) {  // angle, then the delays top to bottom
+    SetBeamAngle(c[0]);
+    ComputeElementDelays();
+    const int* d = ElementDelay;
+    Check(std::equal(d, d + Elements, c + 1, c + 1 + Elements),
+          "step %d gives delays %d,%d,%d,%d,%d (expected %d,%d,%d,%d,%d)", PhaseStep, d[0], d[1],
+          d[2], d[3], d[4], c[1], c[2], c[3], c[4], c[5]);
+  }
   SetBeamAngle(0);
 }
 

@@ -51,7 +51,7 @@ inline bool operator!=(const Image& a, const Image& b) {
   return !(a == b);
 }
 
-// 24-bit BMP files, for the probe commands and for pictures kept after a failure.
+// 32-bit top-down BMP files, for the probe commands and for pictures kept after a failure.
 bool SaveBmp(const Image& image, const std::string& path);
 bool LoadBmp(const std::string& path, Image& image);
 // Saves image as <LOBECAST_E2E_ARTIFACTS>/<name>.bmp when that variable names a folder.
@@ -75,11 +75,6 @@ struct Geometry {
 Geometry GeometryFor(int w, int h);
 // Element delays for a phase step, top to bottom.
 void DelaysFor(int step, int delay[Elements]);
-
-// Phase step the program derives from an angle in degrees.
-inline int StepForAngle(int angle) {
-  return (2 * angle) / 9;
-}
 
 // Areas holding static text, left out of the arc analysis.
 struct Masks {
@@ -107,12 +102,6 @@ int HelpTextLines(const Image& image, const Masks& masks);
 
 // ---- The arc analysis ----------------------------------------------------------------------
 
-// One arc the program would draw: element i, age k (radius u * k).
-struct ArcRef {
-  int element;
-  int age;
-};
-
 struct Analysis {
   int redPixels = 0;  // red-ish pixels outside the masks
   // Per element, every age whose arc is really on the screen (independent of any delay rule).
@@ -124,9 +113,6 @@ struct Analysis {
   int radialOffsetTenths = 0;  // mean (distance - radius) of arc pixels, in tenths of a pixel
 };
 
-// Samples the arc of element i at age k: how many samples are visible and how many hold ink.
-void SampleArc(const Image& image, const Geometry& g, const Masks& m, int i, int k, int& total,
-               int& hits);
 // Fits arcs to the picture element by element, without assuming any delays.
 Analysis Analyse(const Image& image, const Geometry& g, const Masks& m);
 // Whether the arcs of step n with phase step s explain every red-ish pixel outside the masks

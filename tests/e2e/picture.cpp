@@ -28,82 +28,44 @@ bool operator==(const Image& a, const Image& b) {
   return a.w == b.w && a.h == b.h && a.px == b.px;
 }
 
-namespace {
-void Put16(std::vector<unsigned char>& b, unsigned v) {
-  b.push_back(static_cast<unsigned char>(v & 0xFF));
-  b.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
-}
-void Put32(std::vector<unsigned char>& b, std::uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-std::uint32_t Get32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-}  // namespace
-
 bool SaveBmp(const Image& image, const std::string& path) {
-  const int stride = (image.w * 3 + 3) & ~3;
-  const std::uint32_t dataSize = static_cast<std::uint32_t>(stride) * image.h;
-  std::vector<unsigned char> b;
-  b.push_back('B');
-  b.push_back('M');
-  Put32(b, 54 + dataSize);
-  Put32(b, 0);
-  Put32(b, 54);
-  Put32(b, 40);
-  Put32(b, static_cast<std::uint32_t>(image.w));
-  Put32(b, static_cast<std::uint32_t>(-image.h));  // top-down
-  Put16(b, 1);
-  Put16(b, 24);
-  Put32(b, 0);
-  Put32(b, dataSize);
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, 0);
-  Put32(b, 0);
-  for (int y = 0; y < image.h; ++y) {
-    for (int x = 0; x < image.w; ++x) {
-      const std::uint32_t c = image.At(x, y);
-      b.push_back(static_cast<unsigned char>(Blue(c)));
-      b.push_back(static_cast<unsigned char>(Green(c)));
-      b.push_back(static_cast<unsigned char>(Red(c)));
-    }
-    for (int i = image.w * 3; i < stride; ++i) b.push_back(0);
-  }
+  BITMAPINFOHEADER info = {};
+  info.biSize = sizeof info;
+  info.biWidth = image.w;
+  info.biHeight = -image.h;  // top-down rows
+  info.biPlanes = 1;
+  info.biBitCount = 32;
+  info.biCompression = BI_RGB;
+  BITMAPFILEHEADER file = {};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = static_cast<DWORD>(sizeof file + sizeof info);
+  file.bfSize = file.bfOffBits + static_cast<DWORD>(image.px.size() * 4);
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
-  const bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
+  const bool ok = std::fwrite(&file, sizeof file, 1, f) == 1 &&
+                  std::fwrite(&info, sizeof info, 1, f) == 1 &&
+                  std::fwrite(image.px.data(), 4, image.px.size(), f) == image.px.size();
   return std::fclose(f) == 0 && ok;
 }
 
+// Reads what SaveBmp writes.
 bool LoadBmp(const std::string& path, Image& image) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
-  std::vector<unsigned char> b;
-  unsigned char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) b.insert(b.end(), chunk, chunk + n);
-  std::fclose(f);
-  if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return false;
-  const std::uint32_t offset = Get32(&b[10]);
-  const int w = static_cast<int>(Get32(&b[18]));
-  const int rawH = static_cast<int>(Get32(&b[22]));
-  const int bpp = b[28] | (b[29] << 8);
-  if (bpp != 24 || w <= 0 || rawH == 0) return false;
-  const int h = rawH < 0 ? -rawH : rawH;
-  const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~static_cast<size_t>(3);
-  if (b.size() < offset + stride * h) return false;
-  image.w = w;
-  image.h = h;
-  image.px.assign(static_cast<size_t>(w) * h, 0);
-  for (int y = 0; y < h; ++y) {
-    const int row = rawH < 0 ? y : h - 1 - y;
-    const unsigned char* p = &b[offset + stride * row];
-    for (int x = 0; x < w; ++x, p += 3)
-      image.px[static_cast<size_t>(y) * w + x] = (p[2] << 16) | (p[1] << 8) | p[0];
+  BITMAPFILEHEADER file;
+  BITMAPINFOHEADER info;
+  bool ok = std::fread(&file, sizeof file, 1, f) == 1 &&
+            std::fread(&info, sizeof info, 1, f) == 1 && file.bfType == 0x4D42 &&
+            file.bfOffBits == sizeof file + sizeof info && info.biBitCount == 32 &&
+            info.biWidth > 0 && info.biHeight < 0;
+  if (ok) {
+    image.w = info.biWidth;
+    image.h = -info.biHeight;
+    image.px.resize(static_cast<size_t>(image.w) * image.h);
+    ok = std::fread(image.px.data(), 4, image.px.size(), f) == image.px.size();
   }
-  return true;
+  std::fclose(f);
+  return ok;
 }
 
 void KeepPicture(const Image& image, const std::string& name) {
@@ -178,24 +140,6 @@ bool BlackNear(const Image& im, int x, int y, int reach) {
     for (int dx = -reach; dx <= reach; ++dx)
       if (im.Inside(x + dx, y + dy) && im.At(x + dx, y + dy) == Black) return true;
   return false;
-}
-
-// Rows in [y0, y1) holding a pixel that passes test within columns [x0, x1), grouped into
-// runs of consecutive rows; returns the runs as (first, last) pairs.
-template <typename Test>
-std::vector<std::pair<int, int>> RowRuns(const Image& im, int x0, int x1, int y0, int y1,
-                                         Test test) {
-  std::vector<std::pair<int, int>> runs;
-  for (int y = y0; y < y1; ++y) {
-    bool any = false;
-    for (int x = x0; x < x1 && !any; ++x) any = test(im.At(x, y));
-    if (!any) continue;
-    if (!runs.empty() && runs.back().second == y - 1)
-      runs.back().second = y;
-    else
-      runs.push_back({y, y});
-  }
-  return runs;
 }
 }  // namespace
 
@@ -338,9 +282,16 @@ int HeadingEnd(const Image& im) {
   return 0;
 }
 
-// Help text rows: exported for the start-up check through a small wrapper.
 int HelpTextLines(const Image& im, const Masks& m) {
-  return static_cast<int>(RowRuns(im, m.hx0, m.hx1, m.hy0, m.hy1, IsReddish).size());
+  int lines = 0;
+  bool previous = false;  // the row above holds red
+  for (int y = m.hy0; y < m.hy1; ++y) {
+    bool any = false;
+    for (int x = m.hx0; x < m.hx1 && !any; ++x) any = IsReddish(im.At(x, y));
+    lines += any && !previous;
+    previous = any;
+  }
+  return lines;
 }
 
 // ---- The arcs ------------------------------------------------------------------------------
@@ -369,8 +320,8 @@ bool OnArc(const Geometry& g, int i, int k, int x, int y) {
   const double phi = std::atan2(dy, dx);
   return std::fabs(phi) <= ArcTheta(g, k) + 3.5 / (r > 1 ? r : 1);
 }
-}  // namespace
 
+// Samples the arc of element i at age k: how many samples are visible and how many hold ink.
 void SampleArc(const Image& im, const Geometry& g, const Masks& m, int i, int k, int& total,
                int& hits) {
   total = 0;
@@ -393,6 +344,13 @@ void SampleArc(const Image& im, const Geometry& g, const Masks& m, int i, int k,
       ++hits;
   }
 }
+
+// One arc the program would draw: element i, age k (radius u * k).
+struct ArcRef {
+  int element;
+  int age;
+};
+}  // namespace
 
 Analysis Analyse(const Image& im, const Geometry& g, const Masks& m) {
   Analysis a;
