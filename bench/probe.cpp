@@ -1,7 +1,9 @@
-// Measuring harness of make bench: starts lobecast.exe and the baseline window, drives them with
+// Measuring harness of make bench: starts lobecast.exe and the baseline windows, drives them with
 // posted keys, reads their pixels and CPU time, and prints one line of key=value pairs a figure.
 //
-// usage: probe.exe --lobecast EXE --baseline EXE [--starts N] [--sizes LIST] [--idle SECONDS]
+// usage: probe.exe --lobecast EXE --baseline EXE [--arcs EXE] [--starts N] [--sizes LIST]
+//                  [--idle SECONDS]
+//   --arcs EXE     also the arc-calls baseline: started, driven and measured like Lobecast
 //   --starts N     start-up time: N timed starts of each program (after one untimed each)
 //   --sizes LIST   a whole run at each client size, comma separated: "default" (the window as
 //                  the program opens it) or WxH (the window is resized to that client first)
@@ -299,6 +301,7 @@ struct Program {
 
 Program Lobecast = {"lobecast", nullptr, "Lobecast", "", true};
 Program Baseline = {"baseline", nullptr, "LobecastBaseline", "", false};
+Program Arcs = {"arcs", nullptr, "LobecastArcs", "", false};  // Lobecast's arc calls alone
 
 void SetPath(Program* program, const char* path) {
   program->path = path;
@@ -577,8 +580,9 @@ void PrintOffsets(int unit) {
 
 void MeasureStarts(int starts) {
   for (int i = 0; i <= starts; ++i) {
-    const Program* order[2] = {&Lobecast, &Baseline};
+    const Program* order[3] = {&Lobecast, &Baseline, &Arcs};
     for (const Program* program : order) {
+      if (!program->path) continue;
       Running run = {};
       const double seconds = Start(*program, &run);
       Sleep(300);
@@ -616,10 +620,17 @@ double MeasureIdle(const Program& program, const Running& run, double seconds) {
   return (b.target - a.target) / (b.t - a.t);
 }
 
-// A whole Lobecast run from a reset, then the baseline over the same wall time.
-void MeasureRun(int width, int height, double idle) {
+// A whole run of a program that draws Lobecast's arcs (Lobecast or the arc-calls baseline), from
+// a reset.
+struct ArcRun {
+  double window;  // seconds measured
+  double wall;    // from Enter to the last step
+  double tail;    // stopped, after the last step
+};
+
+ArcRun MeasureArcRun(const Program& program, int width, int height, double idle) {
   Running run = {};
-  Prepare(Lobecast, &run, width, height);
+  Prepare(program, &run, width, height);
   const int unit = run.width / 200;
   SampleCount = 0;
   const Snapshot s0 = Take(run.process.hProcess, run.unixPid);
@@ -647,8 +658,8 @@ void MeasureRun(int width, int height, double idle) {
   if (end <= enter) Fail("no end of the run in the CPU counter");
   const double wall = end - enter;
   const double tail = s1.t - end;
-  PrintSamples("lobecast", enter);
-  const double idleRate = MeasureIdle(Lobecast, run, idle);
+  PrintSamples(program.name, enter);
+  const double idleRate = MeasureIdle(program, run, idle);
   const DWORD code = Stop(&run);
 
   // The run's CPU: the measured window less the stopped tail after the last step.
@@ -659,18 +670,26 @@ void MeasureRun(int width, int height, double idle) {
   const double extrapolated =
       FirstSeen[StepHigh] - enter + (RunSteps - StepHigh) * TickSeconds - SampleMs / 2000.0;
   printf(
-      "run prog=lobecast w=%d h=%d unit=%d steps=%d wall_s=%.4f end_pm_s=%.4f wall_extrap_s=%.4f"
+      "run prog=%s w=%d h=%d unit=%d steps=%d wall_s=%.4f end_pm_s=%.4f wall_extrap_s=%.4f"
       " tail_s=%.3f"
       " seen=%d-%d period_ms=%.2f p1_ms=%.2f p2_ms=%.2f p3_ms=%.2f p4_ms=%.2f"
       " to_step_s=%.4f samples=%d",
-      run.width, run.height, unit, RunSteps, wall, uncertainty, extrapolated, tail, StepLow,
-      StepHigh, 1000 * period, 1000 * Period(1, 50), 1000 * Period(50, 100),
+      program.name, run.width, run.height, unit, RunSteps, wall, uncertainty, extrapolated, tail,
+      StepLow, StepHigh, 1000 * period, 1000 * Period(1, 50), 1000 * Period(50, 100),
       1000 * Period(100, 150), 1000 * Period(150, StepHigh), FirstSeen[StepLow] - enter,
       SampleCount);
   PrintOffsets(unit);
   PrintCpu(s0, s1, runCpu);
   printf(" rc=%lu\n", code);
   fflush(stdout);
+  return ArcRun{s1.t - s0.t, wall, tail};
+}
+
+// A whole Lobecast run, the same run of the arc-calls baseline, then the bare baseline over
+// Lobecast's wall time with the same sampling.
+void MeasureRun(int width, int height, double idle) {
+  const ArcRun lobecast = MeasureArcRun(Lobecast, width, height, idle);
+  if (Arcs.path) MeasureArcRun(Arcs, width, height, idle);
 
   // The baseline, over the same window with the same sampling.
   Running base = {};
@@ -678,13 +697,13 @@ void MeasureRun(int width, int height, double idle) {
   SampleCount = 0;
   const Snapshot b0 = Take(base.process.hProcess, base.unixPid);
   PostKey(base.hwnd, VK_RETURN);
-  SampleFor(base, s1.t - s0.t);
+  SampleFor(base, lobecast.window);
   const Snapshot b1 = Take(base.process.hProcess, base.unixPid);
   const double baseIdleRate = MeasureIdle(Baseline, base, idle);
   const DWORD baseCode = Stop(&base);
-  const double baseCpu = (b1.target - b0.target) - baseIdleRate * tail;
+  const double baseCpu = (b1.target - b0.target) - baseIdleRate * lobecast.tail;
   printf("run prog=baseline w=%d h=%d steps=%d wall_s=%.4f", base.width, base.height, RunSteps,
-         wall);
+         lobecast.wall);
   PrintCpu(b0, b1, baseCpu < 0 ? 0 : baseCpu);
   printf(" rc=%lu\n", baseCode);
   fflush(stdout);
@@ -715,6 +734,8 @@ int main(int argc, char** argv) {
       SetPath(&Lobecast, argv[i + 1]);
     else if (strcmp(argv[i], "--baseline") == 0)
       SetPath(&Baseline, argv[i + 1]);
+    else if (strcmp(argv[i], "--arcs") == 0)
+      SetPath(&Arcs, argv[i + 1]);
     else if (strcmp(argv[i], "--starts") == 0)
       starts = atoi(argv[i + 1]);
     else if (strcmp(argv[i], "--sizes") == 0)
@@ -728,8 +749,8 @@ int main(int argc, char** argv) {
   }
   if (!Lobecast.path || !Baseline.path) {
     fprintf(stderr,
-            "usage: probe.exe --lobecast EXE --baseline EXE [--starts N] [--sizes LIST]"
-            " [--idle SECONDS]\n");
+            "usage: probe.exe --lobecast EXE --baseline EXE [--arcs EXE] [--starts N]"
+            " [--sizes LIST] [--idle SECONDS]\n");
     return 2;
   }
 
