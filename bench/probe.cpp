@@ -1,5 +1,6 @@
-// Measuring harness of make bench: starts lobecast.exe and the baseline windows, drives them with
-// posted keys, reads their pixels and CPU time, and prints one line of key=value pairs a figure.
+// The measuring program of make bench: starts lobecast.exe and the baseline windows, drives them
+// with posted keys, reads their pixels and CPU time, and prints one line of key=value pairs a
+// figure. Starting, finding, keys, sizes and pixels come from the Win32 harness (harness.h).
 //
 // usage: probe.exe --lobecast EXE --baseline EXE [--arcs EXE] [--starts N] [--sizes LIST]
 //                  [--idle SECONDS]
@@ -12,11 +13,13 @@
 //
 // Under Wine, GetProcessTimes on another process answers the caller's own times, so there the
 // CPU time of every process comes from its /proc/PID/stat (through drive Z:), in 10 ms ticks.
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
+
+#include "harness.h"
 
 namespace {
 
@@ -179,11 +182,25 @@ double FileTimeSeconds(const FILETIME& time) {
   return static_cast<double>(value.QuadPart) * 1e-7;
 }
 
-double ProcessCpu(HANDLE process, long unixPid) {
-  if (UnderWine) return UnixCpu(unixPid);
+// User + kernel seconds that Windows counts for process.
+double WindowsCpu(HANDLE process) {
   FILETIME created, ended, kernel, user;
   if (!GetProcessTimes(process, &created, &ended, &kernel, &user)) return 0;
   return FileTimeSeconds(kernel) + FileTimeSeconds(user);
+}
+
+// A program started by the probe.
+struct Running {
+  Child child;  // its window once it has shown the static screen
+  long unixPid = 0;
+  int width = 0;  // client size
+  int height = 0;
+  double found = 0;  // seconds from CreateProcess to the window's first being visible
+  int polls = 0;     // reads of a visible window before it showed the static screen
+};
+
+double ProcessCpu(const Running& run) {
+  return UnderWine ? UnixCpu(run.unixPid) : WindowsCpu(run.child.pi.hProcess);
 }
 
 // Busy and total clock ticks of the whole machine, from /proc/stat (under Wine).
@@ -221,15 +238,13 @@ struct Snapshot {
   unsigned long long total;
 };
 
-Snapshot Take(HANDLE process, long unixPid) {
+Snapshot Take(const Running& run) {
   Snapshot s;
   s.t = Now();
-  s.target = ProcessCpu(process, unixPid);
+  s.target = ProcessCpu(run);
   s.xserver = UnixCpu(XServerPid);
   s.server = UnixCpu(WineServerPid);
-  FILETIME created, ended, kernel, user;
-  GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
-  s.probe = FileTimeSeconds(kernel) + FileTimeSeconds(user);
+  s.probe = WindowsCpu(GetCurrentProcess());
   MachineTicks(&s.busy, &s.total);
   return s;
 }
@@ -245,51 +260,12 @@ void PrintCpu(const Snapshot& a, const Snapshot& b, double targetCpu) {
 
 // ---- pixels ---------------------------------------------------------------------------------
 
+// Every read fits in the DIB reserved at start-up, so nothing is allocated while measuring.
 const int GrabStride = 4096;
 const int GrabRows = 128;
-HDC GrabDc = nullptr;
-DWORD* GrabBits = nullptr;
+Grabber grab;
 
-void InitGrab() {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = GrabStride;
-  info.bmiHeader.biHeight = -GrabRows;  // top-down
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  GrabDc = CreateCompatibleDC(nullptr);
-  if (!bitmap || !GrabDc) Fail("cannot create the DIB section");
-  SelectObject(GrabDc, bitmap);
-  GrabBits = static_cast<DWORD*>(bits);
-}
-
-// Copies a rectangle of the window's client area to the top-left of the grab bitmap.
-bool Grab(HWND hwnd, int x, int y, int width, int height) {
-  if (width <= 0 || height <= 0 || width > GrabStride || height > GrabRows) return false;
-  HDC dc = GetDC(hwnd);
-  if (!dc) return false;
-  const BOOL ok = BitBlt(GrabDc, 0, 0, width, height, dc, x, y, SRCCOPY);
-  ReleaseDC(hwnd, dc);
-  GdiFlush();
-  return ok != 0;
-}
-
-DWORD Pixel(int x, int y) {
-  return GrabBits[y * GrabStride + x] & 0xFFFFFF;
-}
-
-const DWORD White = 0xFFFFFF;
-const DWORD Black = 0x000000;
-const DWORD Red = 0xFF0000;  // 0x00RRGGBB in a 32-bit DIB
-
-bool Reddish(DWORD pixel) {
-  return (pixel >> 16) >= 0xC0 && ((pixel >> 8) & 0xFF) < 0x60 && (pixel & 0xFF) < 0x60;
-}
-
-// ---- the two programs -----------------------------------------------------------------------
+// ---- the programs ---------------------------------------------------------------------------
 
 struct Program {
   const char* name;  // in the output
@@ -311,46 +287,24 @@ void SetPath(Program* program, const char* path) {
   snprintf(program->comm, sizeof program->comm, "%s", base);  // comm keeps 15 characters
 }
 
-struct Running {
-  PROCESS_INFORMATION process;
-  HWND hwnd;
-  long unixPid;
-  int width;  // client size
-  int height;
-  double found;  // seconds from CreateProcess to the window's first being visible
-  int polls;     // reads of a visible window before it showed the static screen
-};
-
-HWND FindProgramWindow(const Program& program) {
-  HWND hwnd = FindWindowA(program.windowClass, program.windowClass);
-  return hwnd && IsWindowVisible(hwnd) ? hwnd : nullptr;
-}
-
-void ClientSize(HWND hwnd, int* width, int* height) {
-  RECT client;
-  GetClientRect(hwnd, &client);
-  *width = client.right;
-  *height = client.bottom;
-}
-
 // The static screen: Lobecast's element bar is black at (W/5, H/2) and its help text red in
 // the bottom-left band; the baseline's client is white in the same places. Both programs get
 // the same reads, so polling costs them alike.
 bool ShowsStaticScreen(const Program& program, HWND hwnd, int width, int height) {
   if (width < 100 || height < 100) return false;
-  const int rowWidth = width < GrabStride ? width : GrabStride;
-  if (!Grab(hwnd, 0, height / 2, rowWidth, 1)) return false;
-  const DWORD bar = Pixel(width / 5, 0);
+  const int rowWidth = std::min(width, GrabStride);
+  if (!Grab(grab, hwnd, 0, height / 2, rowWidth, 1)) return false;
+  const std::uint32_t bar = grab.At(width / 5, 0);
   bool allWhite = true;
-  for (int x = 0; x < rowWidth && allWhite; ++x) allWhite = Pixel(x, 0) == White;
-  const int bandWidth = width < 480 ? width : 480;
-  const int bandHeight = height < 100 ? height : 100;
-  if (!Grab(hwnd, 0, height - bandHeight, bandWidth, bandHeight)) return false;
+  for (int x = 0; x < rowWidth && allWhite; ++x) allWhite = grab.At(x, 0) == White;
+  const int bandWidth = std::min(width, 480);
+  const int bandHeight = std::min(height, 100);
+  if (!Grab(grab, hwnd, 0, height - bandHeight, bandWidth, bandHeight)) return false;
   bool red = false;
   for (int y = 0; y < bandHeight; ++y)
     for (int x = 0; x < bandWidth; ++x) {
-      const DWORD p = Pixel(x, y);
-      if (Reddish(p)) red = true;
+      const std::uint32_t p = grab.At(x, y);
+      if (IsReddish(p)) red = true;
       if (p != White) allWhite = false;
     }
   return program.drawsStatic ? bar == Black && red : allWhite;
@@ -358,79 +312,45 @@ bool ShowsStaticScreen(const Program& program, HWND hwnd, int width, int height)
 
 // Starts the program and waits for its static screen; answers the seconds from CreateProcess.
 double Start(const Program& program, Running* run) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  char commandLine[1200];
-  snprintf(commandLine, sizeof commandLine, "\"%s\"", program.path);
   const double t0 = Now();
-  if (!CreateProcessA(program.path, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &run->process))
-    Fail("CreateProcess failed");
-  for (;;) {
+  if (!StartChild(program.path, run->child)) Fail("CreateProcess failed");
+  double seconds = 0;
+  const bool shown = PollUntil(60000, 1, [&] {
     const double t = Now();
-    if (t - t0 > 60) Fail("no static screen within 60 s");
-    HWND hwnd = FindProgramWindow(program);
-    if (hwnd) {
-      if (!run->found) run->found = t - t0;
-      ++run->polls;
-      ClientSize(hwnd, &run->width, &run->height);
-      if (ShowsStaticScreen(program, hwnd, run->width, run->height)) {
-        const double seconds = Now() - t0;
-        run->hwnd = hwnd;
-        run->unixPid = UnderWine ? FindUnixProcess(program.comm) : 0;
-        if (UnderWine && !run->unixPid) Fail("cannot find the program's unix process");
-        return seconds;
-      }
-    }
-    Sleep(1);
-  }
+    HWND hwnd = FindTopWindow(program.windowClass, program.windowClass, run->child.pi.dwProcessId);
+    if (!hwnd) return false;
+    if (!run->found) run->found = t - t0;
+    ++run->polls;
+    ClientSize(hwnd, run->width, run->height);
+    if (!ShowsStaticScreen(program, hwnd, run->width, run->height)) return false;
+    seconds = Now() - t0;
+    run->child.hwnd = hwnd;
+    return true;
+  });
+  if (!shown) Fail("no static screen within 60 s");
+  run->unixPid = UnderWine ? FindUnixProcess(program.comm) : 0;
+  if (UnderWine && !run->unixPid) Fail("cannot find the program's unix process");
+  return seconds;
 }
 
 // Closes the window as the user would and answers the exit code.
 DWORD Stop(Running* run) {
-  PostMessageA(run->hwnd, WM_CLOSE, 0, 0);
-  DWORD code = 259;
-  if (WaitForSingleObject(run->process.hProcess, 15000) != WAIT_OBJECT_0) {
-    TerminateProcess(run->process.hProcess, 99);
-    WaitForSingleObject(run->process.hProcess, 5000);
-  }
-  GetExitCodeProcess(run->process.hProcess, &code);
-  CloseHandle(run->process.hThread);
-  CloseHandle(run->process.hProcess);
+  DWORD code = 0;
+  StopChild(run->child, 15000, &code);
   return code;
 }
 
-void PostKey(HWND hwnd, UINT key) {
-  const LPARAM lParam = static_cast<LPARAM>(1 | (MapVirtualKeyA(key, 0) << 16));
-  PostMessageA(hwnd, WM_KEYDOWN, key, lParam);
-}
-
-// Resizes the window to give the wanted client area; a window larger than the screen is put so
-// that its client area starts at the screen's corner. Waits for the repaint.
+// Resizes the window to give the wanted client area and waits for the repaint.
 void Resize(const Program& program, Running* run, int width, int height) {
-  RECT window;
-  GetWindowRect(run->hwnd, &window);
-  POINT origin = {0, 0};
-  ClientToScreen(run->hwnd, &origin);
-  const int left = origin.x - window.left;
-  const int top = origin.y - window.top;
-  const int windowWidth = width + (window.right - window.left) - run->width;
-  const int windowHeight = height + (window.bottom - window.top) - run->height;
-  const bool fits =
-      windowWidth <= GetSystemMetrics(SM_CXSCREEN) && windowHeight <= GetSystemMetrics(SM_CYSCREEN);
-  SetWindowPos(run->hwnd, nullptr, fits ? 0 : -left, fits ? 0 : -top, windowWidth, windowHeight,
-               SWP_NOZORDER | SWP_NOACTIVATE);
   const int oldWidth = run->width;
   const int oldHeight = run->height;
-  const double t0 = Now();
-  for (;;) {
-    if (Now() - t0 > 30) Fail("no repaint within 30 s of the resize");
-    ClientSize(run->hwnd, &run->width, &run->height);
-    if ((run->width != oldWidth || run->height != oldHeight) &&
-        ShowsStaticScreen(program, run->hwnd, run->width, run->height))
-      return;
-    Sleep(20);
-  }
+  if (!ResizeClient(run->child.hwnd, width, height)) Fail("SetWindowPos failed");
+  const bool repainted = PollUntil(30000, 20, [&] {
+    ClientSize(run->child.hwnd, run->width, run->height);
+    return (run->width != oldWidth || run->height != oldHeight) &&
+           ShowsStaticScreen(program, run->child.hwnd, run->width, run->height);
+  });
+  if (!repainted) Fail("no repaint within 30 s of the resize");
 }
 
 // ---- counting steps from the arc radius -----------------------------------------------------
@@ -471,18 +391,18 @@ Sample TakeSample(const Running& run) {
   const int cx = run.width / 5;
   const int unit = run.width / 200;
   const int from = cx + 4;  // right of the 4-pixel element bar
-  const int count = run.width - from < GrabStride ? run.width - from : GrabStride;
+  const int count = std::min(run.width - from, GrabStride);
   s.radius = -1;
   s.step = -1;
-  if (Grab(run.hwnd, from, run.height / 2, count, 1)) {
+  if (Grab(grab, run.child.hwnd, from, run.height / 2, count, 1)) {
     for (int x = count - 1; x >= 0; --x)
-      if (Pixel(x, 0) == Red) {
+      if (grab.At(x, 0) == PureRed) {
         s.radius = from + x - cx;
         break;
       }
   }
   s.t = Now();
-  s.cpu = ProcessCpu(run.process.hProcess, run.unixPid);
+  s.cpu = ProcessCpu(run);
   // Usable while the middle arc is inside the client with a step to spare.
   if (s.radius > 0 && unit >= 4) {
     const int step = StepFromRadius(s.radius, unit);
@@ -583,7 +503,7 @@ void MeasureStarts(int starts) {
     const Program* order[3] = {&Lobecast, &Baseline, &Arcs};
     for (const Program* program : order) {
       if (!program->path) continue;
-      Running run = {};
+      Running run;
       const double seconds = Start(*program, &run);
       Sleep(300);
       const DWORD code = Stop(&run);
@@ -604,16 +524,16 @@ void Prepare(const Program& program, Running* run, int width, int height) {
   if (width > 0 && (width != run->width || height != run->height))
     Resize(program, run, width, height);
   Sleep(1000);
-  PostKey(run->hwnd, VK_F1);
+  PostKey(run->child.hwnd, VK_F1);
   Sleep(500);
 }
 
 // The CPU used while stopped, over seconds, after the run.
 double MeasureIdle(const Program& program, const Running& run, double seconds) {
   if (seconds <= 0) return 0;
-  const Snapshot a = Take(run.process.hProcess, run.unixPid);
+  const Snapshot a = Take(run);
   SampleFor(run, seconds);
-  const Snapshot b = Take(run.process.hProcess, run.unixPid);
+  const Snapshot b = Take(run);
   printf("idle prog=%s w=%d h=%d", program.name, run.width, run.height);
   PrintCpu(a, b, b.target - a.target);
   printf("\n");
@@ -629,12 +549,12 @@ struct ArcRun {
 };
 
 ArcRun MeasureArcRun(const Program& program, int width, int height, double idle) {
-  Running run = {};
+  Running run;
   Prepare(program, &run, width, height);
   const int unit = run.width / 200;
   SampleCount = 0;
-  const Snapshot s0 = Take(run.process.hProcess, run.unixPid);
-  PostKey(run.hwnd, VK_RETURN);
+  const Snapshot s0 = Take(run);
+  PostKey(run.child.hwnd, VK_RETURN);
   const double enter = Now();
   int quietFrom = 0;  // first sample of the current stretch without CPU rises
   for (;;) {
@@ -650,7 +570,7 @@ ArcRun MeasureArcRun(const Program& program, int width, int height, double idle)
     if (SampleCount >= MaxSamples) Fail("too many samples");
     Sleep(SampleMs);
   }
-  const Snapshot s1 = Take(run.process.hProcess, run.unixPid);
+  const Snapshot s1 = Take(run);
   DateSteps(enter);
   double end = 0, uncertainty = 0;
   DateEnd(enter, &end, &uncertainty);
@@ -692,13 +612,13 @@ void MeasureRun(int width, int height, double idle) {
   if (Arcs.path) MeasureArcRun(Arcs, width, height, idle);
 
   // The baseline, over the same window with the same sampling.
-  Running base = {};
+  Running base;
   Prepare(Baseline, &base, width, height);
   SampleCount = 0;
-  const Snapshot b0 = Take(base.process.hProcess, base.unixPid);
-  PostKey(base.hwnd, VK_RETURN);
+  const Snapshot b0 = Take(base);
+  PostKey(base.child.hwnd, VK_RETURN);
   SampleFor(base, lobecast.window);
-  const Snapshot b1 = Take(base.process.hProcess, base.unixPid);
+  const Snapshot b1 = Take(base);
   const double baseIdleRate = MeasureIdle(Baseline, base, idle);
   const DWORD baseCode = Stop(&base);
   const double baseCpu = (b1.target - b0.target) - baseIdleRate * lobecast.tail;
@@ -754,8 +674,12 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  typedef const char*(CDECL * WineVersion)();
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-  UnderWine = ntdll && GetProcAddress(ntdll, "wine_get_version");
+  const WineVersion version = ntdll ? reinterpret_cast<WineVersion>(reinterpret_cast<void*>(
+                                          GetProcAddress(ntdll, "wine_get_version")))
+                                    : nullptr;
+  UnderWine = version != nullptr;
   if (UnderWine) {
     if (!GetEnvironmentVariableA("DISPLAY", DisplayName, sizeof DisplayName)) DisplayName[0] = 0;
     if (!GetEnvironmentVariableA("WINEPREFIX", Prefix, sizeof Prefix)) Prefix[0] = 0;
@@ -763,11 +687,7 @@ int main(int argc, char** argv) {
     if (!WineServerPid || (DisplayName[0] && !XServerPid))
       Fail("cannot find the X server or the wineserver in /proc");
   }
-  InitGrab();
-  typedef const char*(CDECL * WineVersion)();
-  const WineVersion version = UnderWine ? reinterpret_cast<WineVersion>(reinterpret_cast<void*>(
-                                              GetProcAddress(ntdll, "wine_get_version")))
-                                        : nullptr;
+  if (!Reserve(grab, GrabStride, GrabRows)) Fail("cannot create the DIB section");
   printf("env wine=%s screen=%dx%d cpus=%d xvfb_pid=%ld server_pid=%ld\n",
          version ? version() : "none", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
          CpuCount(), XServerPid, WineServerPid);
