@@ -4,7 +4,7 @@
 // clears the window, like Lobecast at its default angle, so the probe drives both alike.
 // Each tick: GetDC, SetROP2(R2_NOTXORPEN), the 2-pixel red pen, the five arcs of the step on
 // the screen again (which erases them), the five arcs of the next step, ReleaseDC.
-#include <windows.h>
+#include "bare_window.h"
 
 namespace {
 const char AppName[] = "LobecastArcs";
@@ -89,31 +89,5 @@ LRESULT CALLBACK ArcsWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  WNDCLASSEXA windowClass;
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = ArcsWindowProc;
-  windowClass.cbClsExtra = 0;
-  windowClass.cbWndExtra = 0;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  windowClass.lpszMenuName = nullptr;
-  windowClass.lpszClassName = AppName;
-  windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
-  RegisterClassExA(&windowClass);
-
-  HWND hwnd = CreateWindowExA(0, AppName, AppName, WS_OVERLAPPEDWINDOW, 0, 0, 1000, 700, nullptr,
-                              nullptr, instance, nullptr);
-  if (!hwnd || !SetTimer(hwnd, 1, 50, nullptr)) return 1;
-  ShowWindow(hwnd, showCommand);
-  UpdateWindow(hwnd);
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return RunBareWindow(instance, showCommand, AppName, ArcsWindowProc);
 }
