@@ -47,10 +47,10 @@ wine-build: deps
 
 # With a display the real window opens and this returns when it is closed; without one
 # the scripted tour writes screenshots and a GIF to $(BUILD)/demo.
-run: wine-build
 ifeq ($(strip $(DISPLAY)),)
-	@$(MAKE) --no-print-directory demo
+run: demo
 else
+run: wine-build
 	@arch=$$(tools/wine-arch --for "make run runs") && \
 	  tools/winerun --build $(B) --arch $$arch --timeout 0 -- $(B)/$$arch/lobecast.exe
 endif
