@@ -6,7 +6,7 @@ set -uo pipefail
 PACKAGES=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64
     wine wine32:i386 wine64
-    xvfb xauth xdotool imagemagick fonts-liberation fonts-wine
+    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick fonts-liberation fonts-wine
     cmake make g++ git googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev cppcheck clang-format valgrind zip
 )
