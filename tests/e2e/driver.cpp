@@ -5,7 +5,9 @@
 //     startup, run, reset, angle, resize, fullrun, resource, model, stress
 //   lobecast_e2e.exe probe-static OUT.bmp      (attach to a running program; for real_keys.sh)
 //   lobecast_e2e.exe probe-running STATIC.bmp
-//   lobecast_e2e.exe probe-paused STATIC.bmp
+//   lobecast_e2e.exe probe-paused STATIC.bmp [ANGLE]
+//   lobecast_e2e.exe probe-dialog SHOWN
+//   lobecast_e2e.exe probe-resized STATIC.bmp STEP PHASE-STEP
 //
 // Prints each check and a final line; exit code 0 when every check passed, 1 otherwise.
 #include <algorithm>
@@ -581,11 +583,61 @@ void ProbeRunning(const std::string& file) {
   Say("running step %d phase-step %d", n, step);
 }
 
-void ProbePaused(const std::string& file) {
+// Whether the angle line of im reads "Beam angle = ANGLE degrees": the subtitle and the angle
+// line are drawn again here, with the program's fonts at its positions, and their rows compared
+// pixel for pixel (both go through the same text rendering).
+bool AngleLineShows(const Image& im, int angle) {
+  const bool wide = GetSystemMetrics(SM_CXFULLSCREEN) > 1000;
+  const bool narrow = GetSystemMetrics(SM_CXFULLSCREEN) <= 700;
+  LOGFONTA f = {};
+  f.lfCharSet = ANSI_CHARSET;
+  std::strcpy(f.lfFaceName, "Arial Bold");
+  f.lfHeight = wide ? 50 : narrow ? 30 : 40;
+  HFONT title = CreateFontIndirectA(&f);
+  f.lfHeight = wide ? 25 : 20;
+  HFONT subtitle = CreateFontIndirectA(&f);
+  Grabber g;
+  bool ok = Reserve(g, im.w, im.h);
+  int y0 = 0, y1 = 0;
+  if (ok) {
+    PatBlt(g.dc, 0, 0, im.w, im.h, WHITENESS);
+    TEXTMETRICA tm;
+    HGDIOBJ old = SelectObject(g.dc, title);
+    GetTextMetricsA(g.dc, &tm);
+    const int lineHeight = static_cast<int>(tm.tmHeight + tm.tmExternalLeading);
+    SelectObject(g.dc, subtitle);
+    GetTextMetricsA(g.dc, &tm);
+    SetTextAlign(g.dc, TA_CENTER | TA_TOP);
+    const char first[] = "Electronically steered beam";
+    TextOutA(g.dc, im.w / 2, lineHeight, first, sizeof first - 1);
+    char text[64];
+    TextOutA(g.dc, im.w / 2, (3 * lineHeight) / 2, text,
+             std::snprintf(text, sizeof text, "Beam angle = %d degrees", angle));
+    GdiFlush();
+    SelectObject(g.dc, old);
+    y0 = lineHeight;
+    y1 = std::min(im.h, (3 * lineHeight) / 2 + static_cast<int>(tm.tmHeight));
+  }
+  DeleteObject(title);
+  DeleteObject(subtitle);
+  int differ = 0, ink = 0;
+  for (int y = y0; ok && y < y1; ++y)
+    for (int x = 0; x < im.w; ++x) {
+      differ += im.At(x, y) != g.At(x, y);
+      ink += g.At(x, y) != White;
+    }
+  return Check(ok && ink > 100 && differ == 0,
+               "the angle line reads \"Beam angle = %d degrees\" (rows %d..%d: %d of the "
+               "reference's %d text pixels differ)",
+               angle, y0, y1 - 1, differ, ink);
+}
+
+void ProbePaused(const std::string& file, const char* angle) {
   HWND hwnd = AttachMain();
   Screen s = LoadStatic(file, hwnd);
   Image im;
   Require(WaitStable(hwnd, Bound, im), "the picture is still (paused)");
+  if (angle) AngleLineShows(im, std::atoi(angle));
   int step = 0;
   const int n = ShownStep(im, s.g, s.m, &step);
   if (n < 0) KeepPicture(im, "probe-paused");
@@ -596,13 +648,70 @@ void ProbePaused(const std::string& file) {
   Say("paused step %d phase-step %d u %d", n, step, s.g.u);
 }
 
+// The angle dialog is open over the main window, showing shown, all of it selected (so typing
+// replaces it), with the keyboard focus in its edit box.
+void ProbeDialog(const std::string& shown) {
+  HWND hwnd = AttachMain();
+  HWND dialog = WaitForTopWindow(Bound, "#32770", "Lobecast", 0, hwnd);
+  Require(dialog != nullptr, "the angle dialog is open, owned by the main window");
+  HWND edit = GetDlgItem(dialog, AngleEditId);
+  char text[128] = "";
+  GetDlgItemTextA(dialog, AngleEditId, text, sizeof text);  // WM_GETTEXT: another process
+  DWORD from = 0, to = 0;
+  SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  Check(shown == text && from == 0 && to == std::strlen(text),
+        "the edit box shows \"%s\" (expected \"%s\"), characters %lu..%lu selected", text,
+        shown.c_str(), static_cast<unsigned long>(from), static_cast<unsigned long>(to));
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  HWND focus = nullptr;
+  PollUntil(Bound, 50, [&] {
+    focus = GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+    return focus == edit;
+  });
+  GetClassNameA(focus, text, sizeof text);
+  Check(focus == edit, "the keyboard focus is in the edit box (control %d of class %s)",
+        GetDlgCtrlID(focus), focus ? text : "none");
+  Check(GetForegroundWindow() == dialog, "the dialog is the foreground window");
+}
+
+// After the window was resized from outside (a window manager's maximise): the repaint shows
+// the paused step's arcs, and nothing else, at the new client size.
+void ProbeResized(const std::string& file, int step, int phaseStep) {
+  HWND hwnd = AttachMain();
+  Screen s;
+  Require(LoadBmp(file, s.image), "the start-up picture %s loads", file.c_str());
+  s.g = GeometryFor(s.image.w, s.image.h);
+  std::string why;
+  Require(MeasureMasks(s.image, s.g, s.m, why), "text areas measured on it %s", why.c_str());
+  int w = 0, h = 0;
+  const bool resized = PollUntil(Bound, 50, [&] {
+    ClientSize(hwnd, w, h);
+    return w > s.g.w && h > s.g.h;
+  });
+  Require(resized, "the client area grew from %dx%d to %dx%d", s.g.w, s.g.h, w, h);
+  Screen r;
+  r.g = GeometryFor(w, h);
+  r.m = s.m.ShiftedDown(h - s.g.h);
+  r.image = Painted(hwnd, r.g, "the repaint at the new size", "resized-repaint");
+  ClientSize(hwnd, w, h);
+  Require(w == r.g.w && h == r.g.h, "the client area stayed %dx%d while it was judged", r.g.w,
+          r.g.h);
+  const int n = Judge(r.image, r.g, r.m, phaseStep, "after the resize");
+  Check(n == step, "the repaint shows the paused step's arcs at the new size (step %d, was %d)", n,
+        step);
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: lobecast_e2e.exe SCENARIO PATH\\TO\\lobecast.exe\n"
                "       lobecast_e2e.exe resource LOBECAST.EXE...\n"
                "  scenarios: startup run reset angle resize fullrun resource model stress\n"
                "       lobecast_e2e.exe probe-static OUT.bmp | probe-running STATIC.bmp |"
-               " probe-paused STATIC.bmp\n");
+               " probe-paused STATIC.bmp [ANGLE]\n"
+               "       lobecast_e2e.exe probe-dialog SHOWN | probe-resized STATIC.bmp STEP"
+               " PHASE-STEP\n");
   return 2;
 }
 }  // namespace
@@ -611,7 +720,9 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string scenario = argv[1];
   const std::string arg = argv[2];
-  if (argc > 3 && scenario != "resource") return Usage();
+  const int extra = scenario == "probe-paused" ? 1 : scenario == "probe-resized" ? 2 : 0;
+  if (scenario == "probe-resized" ? argc != 5 : argc > 3 + extra && scenario != "resource")
+    return Usage();
   Say("lobecast_e2e %s %s", scenario.c_str(), arg.c_str());
   try {
     if (scenario == "startup")
@@ -637,7 +748,11 @@ int main(int argc, char** argv) {
     else if (scenario == "probe-running")
       ProbeRunning(arg);
     else if (scenario == "probe-paused")
-      ProbePaused(arg);
+      ProbePaused(arg, argc > 3 ? argv[3] : nullptr);
+    else if (scenario == "probe-dialog")
+      ProbeDialog(arg);
+    else if (scenario == "probe-resized")
+      ProbeResized(arg, std::atoi(argv[3]), std::atoi(argv[4]));
     else
       return Usage();
   } catch (const Fatal& f) {

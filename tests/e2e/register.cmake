@@ -47,8 +47,22 @@ add_test(NAME e2e.real_keys
          COMMAND ${lobecast_e2e_runner} --isolated --desktop 1200x900 --
                  ${PROJECT_SOURCE_DIR}/tests/e2e/real_keys.sh ${lobecast_e2e_program}
                  ${lobecast_e2e_exe})
+# The same keys as on a user's desktop: openbox frames the windows, which the prefix then lets
+# it manage (as make run leaves it on a display), maximises the window and closes it. Its
+# fixture first leaves the shared prefix as a private-display run does (Managed=N), so the
+# scenario also shows that setting go again.
+add_test(NAME e2e.window_manager.unmanaged_prefix
+         COMMAND ${lobecast_e2e_runner} --private-display --
+                 wine reg query "HKCU\\Software\\Wine\\X11 Driver" /v Managed)
+add_test(NAME e2e.window_manager
+         COMMAND ${lobecast_e2e_runner} --window-manager openbox --screen 1200x900x24 --
+                 ${PROJECT_SOURCE_DIR}/tests/e2e/real_keys.sh --window-manager
+                 ${lobecast_e2e_program} ${lobecast_e2e_exe})
+set_tests_properties(e2e.window_manager.unmanaged_prefix PROPERTIES FIXTURES_SETUP unmanaged_prefix)
+set_tests_properties(e2e.window_manager PROPERTIES FIXTURES_REQUIRED unmanaged_prefix)
 
 set_tests_properties(e2e.startup e2e.run e2e.reset e2e.angle e2e.resize e2e.fullrun
                      e2e.resource e2e.model e2e.stress e2e.real_keys
+                     e2e.window_manager.unmanaged_prefix e2e.window_manager
                      PROPERTIES RESOURCE_LOCK wine TIMEOUT 150 LABELS "e2e;${lobecast_e2e_build}"
                                 ENVIRONMENT "LOBECAST_E2E_ARTIFACTS=${lobecast_e2e_artifacts}")
