@@ -37,10 +37,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   UpdateWindow(hwnd);
 
   MSG msg;
-  // GetMessageA answers -1 on failure: leave the loop rather than spin on it.
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  BOOL got;
+  // GetMessageA answers -1 on failure: leave the loop rather than spin on it, and return 0,
+  // since only the quit message fills in a wParam to return.
+  while ((got = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return static_cast<int>(msg.wParam);
+  return got == 0 ? static_cast<int>(msg.wParam) : 0;
 }

@@ -466,6 +466,7 @@ BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!queue.empty()) {
     *msg = queue.front();
     queue.pop_front();
+    if (msg->message == fake::Script::GetMessageFails) return -1;
     if (!msg->hwnd && msg->message != WM_QUIT) msg->hwnd = fake::LastWindow();
     return msg->message == WM_QUIT ? FALSE : TRUE;
   }

@@ -47,8 +47,11 @@ struct Script {
   int clientHeight = 673;
   std::map<LONG, TEXTMETRICA> metrics;  // by the selected font's lfHeight
   std::deque<MSG> queue;                // what GetMessageA returns, in order
-  std::vector<DialogAction> dialog;     // played by the next DialogBoxParamA
-  LRESULT defWindowProcResult = 0;      // DefWindowProcA's answer to other messages
+  // A queued message numbered GetMessageFails makes GetMessageA fail (-1), leaving its wParam
+  // in the caller's record, as a failed call leaves whatever the record held.
+  static const UINT GetMessageFails = 0xFFFFFFFF;
+  std::vector<DialogAction> dialog;  // played by the next DialogBoxParamA
+  LRESULT defWindowProcResult = 0;   // DefWindowProcA's answer to other messages
 };
 
 struct Object {

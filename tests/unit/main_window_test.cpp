@@ -110,29 +110,44 @@ TEST_F(Shell, ARefusedTimerIsRetriedOnAnyAnswerButCancel) {
   }
 }
 
-TEST_F(Shell, EveryMessageIsTranslatedThenDispatchedAndCloseEndsTheLoop) {
+TEST_F(Shell, EveryMessageIsTranslatedThenDispatchedUntilCloseOrAFailureEndsTheLoop) {
   // Queued messages without a window go to the main window once it exists.
-  MSG enter = Message(WM_KEYDOWN, VK_RETURN), timer = Message(WM_TIMER, 1),
-      close = Message(WM_CLOSE);
-  fake::Scripted().queue = {enter, timer, close};
-  EXPECT_EQ(Run(), 0);
-  HWND hwnd = fake::LastWindow();
-  std::vector<std::string> loop;
-  for (const std::string& n : fake::Names())
-    if (n == "GetMessageA" || n == "TranslateMessage" || n == "DispatchMessageA" ||
-        n == "DeleteObject" || n == "KillTimer" || n == "PostQuitMessage")
-      loop.push_back(n);
-  EXPECT_EQ(loop,
-            (std::vector<std::string>{
-                "GetMessageA", "TranslateMessage", "DispatchMessageA", "GetMessageA",
-                "TranslateMessage", "DispatchMessageA", "GetMessageA", "TranslateMessage",
-                "DispatchMessageA", "DeleteObject", "DeleteObject", "DeleteObject", "DeleteObject",
-                "DeleteObject", "DeleteObject", "KillTimer", "PostQuitMessage", "GetMessageA"}));
-  EXPECT_EQ(TickCount, 1) << "the key and the tick reached the window procedure";
-  EXPECT_EQ(fake::LiveObjects(), 0);
-  EXPECT_EQ(fake::OpenDcs(), 0);
-  EXPECT_EQ(ArgsOf("KillTimer"), (std::vector<Args>{{fake::Id(hwnd), 1}}));
-  EXPECT_EQ(ArgsOf("PostQuitMessage"), (std::vector<Args>{{0}}));
+  const MSG enter = Message(WM_KEYDOWN, VK_RETURN), timer = Message(WM_TIMER, 1);
+  const std::vector<std::string> twoMessages = {"GetMessageA",      "TranslateMessage",
+                                                "DispatchMessageA", "GetMessageA",
+                                                "TranslateMessage", "DispatchMessageA"};
+  const struct Case {
+    MSG last;
+    std::vector<std::string> rest;  // the loop's calls after the first two messages
+  } cases[] = {
+      {Message(WM_CLOSE),
+       {"GetMessageA", "TranslateMessage", "DispatchMessageA", "DeleteObject", "DeleteObject",
+        "DeleteObject", "DeleteObject", "DeleteObject", "DeleteObject", "KillTimer",
+        "PostQuitMessage", "GetMessageA"}},
+      // A failed GetMessageA ends the loop with 0, whatever its record holds.
+      {Message(fake::Script::GetMessageFails, 7), {"GetMessageA"}},
+  };
+  for (const Case& c : cases) {
+    ResetProgramState();
+    fake::Scripted().queue = {enter, timer, c.last};
+    EXPECT_EQ(Run(), 0);
+    HWND hwnd = fake::LastWindow();
+    std::vector<std::string> loop;
+    for (const std::string& n : fake::Names())
+      if (n == "GetMessageA" || n == "TranslateMessage" || n == "DispatchMessageA" ||
+          n == "DeleteObject" || n == "KillTimer" || n == "PostQuitMessage")
+        loop.push_back(n);
+    std::vector<std::string> expected = twoMessages;
+    expected.insert(expected.end(), c.rest.begin(), c.rest.end());
+    EXPECT_EQ(loop, expected);
+    EXPECT_EQ(TickCount, 1) << "the key and the tick reached the window procedure";
+    EXPECT_EQ(fake::OpenDcs(), 0);
+    if (c.last.message == WM_CLOSE) {
+      EXPECT_EQ(fake::LiveObjects(), 0);
+      EXPECT_EQ(ArgsOf("KillTimer"), (std::vector<Args>{{fake::Id(hwnd), 1}}));
+      EXPECT_EQ(ArgsOf("PostQuitMessage"), (std::vector<Args>{{0}}));
+    }
+  }
 }
 
 class Routing : public MainWindowTest {};
