@@ -12,7 +12,8 @@
 //   --dump 1       also print every pixel sample of each run
 //
 // Under Wine, GetProcessTimes on another process answers the caller's own times, so there the
-// CPU time of every process comes from its /proc/PID/stat (through drive Z:), in 10 ms ticks.
+// CPU time of every process comes from its /proc/PID/stat (through drive Z:), in 10 ms ticks;
+// the samples that date a run's end read the program's threads' schedstat, in ns.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -119,6 +120,78 @@ double UnixCpu(long pid) {
   return ReadUnixStat(name, &stat) ? stat.cpu : 0;
 }
 
+// The program's CPU time at nanosecond resolution, for dating: /proc/PID/stat counts in 10 ms
+// clock ticks, too coarse for a tick's millisecond or so. The first field of each thread's
+// /proc/PID/task/TID/schedstat is its time on a CPU in ns. The files stay open and are read
+// again from offset 0, which makes the kernel write them afresh, so a reading costs no open
+// (and no wineserver request once Wine has cached the descriptor). Only rises are added up, so
+// a thread that ends keeps what it used.
+const int MaxThreads = 64;
+
+struct ThreadClock {
+  HANDLE file[MaxThreads];
+  unsigned long long last[MaxThreads];
+  int count = 0;
+  unsigned long long total = 0;  // ns
+};
+
+bool ReadSchedstat(HANDLE file, unsigned long long* ns) {
+  char text[128];
+  OVERLAPPED at = {};  // offset 0
+  DWORD got = 0;
+  if (!ReadFile(file, text, sizeof text - 1, &got, &at) || got == 0) return false;
+  text[got] = 0;
+  char* end = nullptr;
+  *ns = strtoull(text, &end, 10);
+  return end != text;
+}
+
+void CloseThreadClock(ThreadClock* clock) {
+  for (int i = 0; i < clock->count; ++i) CloseHandle(clock->file[i]);
+  clock->count = 0;
+  clock->total = 0;
+}
+
+// Opens the schedstat of every thread pid has now; answers the number of threads.
+int OpenThreadClock(ThreadClock* clock, long pid) {
+  CloseThreadClock(clock);
+  char pattern[64];
+  snprintf(pattern, sizeof pattern, "Z:\\proc\\%ld\\task\\*", pid);
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA(pattern, &entry);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (entry.cFileName[0] < '0' || entry.cFileName[0] > '9' || clock->count >= MaxThreads)
+      continue;
+    char path[96];
+    snprintf(path, sizeof path, "Z:\\proc\\%ld\\task\\%s\\schedstat", pid, entry.cFileName);
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    unsigned long long ns = 0;
+    if (!ReadSchedstat(file, &ns)) {
+      CloseHandle(file);
+      continue;
+    }
+    clock->file[clock->count] = file;
+    clock->last[clock->count++] = ns;
+    clock->total += ns;
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return clock->count;
+}
+
+// The threads' CPU seconds so far.
+double ReadThreadClock(ThreadClock* clock) {
+  for (int i = 0; i < clock->count; ++i) {
+    unsigned long long ns = 0;
+    if (!ReadSchedstat(clock->file[i], &ns) || ns <= clock->last[i]) continue;
+    clock->total += ns - clock->last[i];
+    clock->last[i] = ns;
+  }
+  return static_cast<double>(clock->total) * 1e-9;
+}
+
 // Whether /proc/<pid>/<file> holds the NUL-terminated string item (cmdline, environ).
 bool ProcListHas(const char* pid, const char* file, const char* item) {
   static char text[65536];
@@ -195,12 +268,18 @@ struct Running {
   long unixPid = 0;
   int width = 0;  // client size
   int height = 0;
-  double found = 0;  // seconds from CreateProcess to the window's first being visible
-  int polls = 0;     // reads of a visible window before it showed the static screen
+  double found = 0;     // seconds from CreateProcess to the window's first being visible
+  int polls = 0;        // reads of a visible window before it showed the static screen
+  ThreadClock threads;  // under Wine, from the settled program on
 };
 
 double ProcessCpu(const Running& run) {
   return UnderWine ? UnixCpu(run.unixPid) : WindowsCpu(run.child.pi.hProcess);
+}
+
+// The CPU seconds the samples carry: at ns resolution under Wine.
+double SampleCpu(Running& run) {
+  return UnderWine ? ReadThreadClock(&run.threads) : WindowsCpu(run.child.pi.hProcess);
 }
 
 // Busy and total clock ticks of the whole machine, from /proc/stat (under Wine).
@@ -336,6 +415,7 @@ double Start(const Program& program, Running* run) {
 // Closes the window as the user would and answers the exit code.
 DWORD Stop(Running* run) {
   DWORD code = 0;
+  CloseThreadClock(&run->threads);
   StopChild(run->child, 15000, &code);
   return code;
 }
@@ -365,11 +445,11 @@ void Resize(const Program& program, Running* run, int width, int height) {
 //
 // The middle arc leaves the client after about 160 (at 3840 px) to 198 (at 992 px) steps, and
 // from step 231 on no arc touches the client at all, so the end of the run shows no pixels. It
-// is dated by the program's CPU time instead: a stopped Lobecast uses almost none (well under a
-// 10 ms clock tick a second), while every step of the run still costs it milliseconds, so its
-// counter, read at every sample, stops rising at the last step. The last rise is late by up to
-// one interval between rises, so half the mean interval of the last second is added (and
-// printed as the uncertainty).
+// is dated by the program's CPU time instead, read at every sample in ns (ThreadClock): a tick
+// of the run still costs it 0.6 ms or more with every arc off the client (measured at 992 px),
+// a tick of the stopped program 0.05 to 0.2 ms. The 10 ms clock ticks of /proc/PID/stat cannot
+// tell those apart: a counter in them rises every few off-client steps, and now and then while
+// stopped.
 
 struct Sample {
   double t;
@@ -386,7 +466,7 @@ int StepFromRadius(int radius, int unit) {
   return (radius + 3) / unit;
 }
 
-Sample TakeSample(const Running& run) {
+Sample TakeSample(Running& run) {
   Sample s;
   const int cx = run.width / 5;
   const int unit = run.width / 200;
@@ -402,7 +482,7 @@ Sample TakeSample(const Running& run) {
       }
   }
   s.t = Now();
-  s.cpu = ProcessCpu(run);
+  s.cpu = SampleCpu(run);
   // Usable while the middle arc is inside the client with a step to spare.
   if (s.radius > 0 && unit >= 4) {
     const int step = StepFromRadius(s.radius, unit);
@@ -411,12 +491,12 @@ Sample TakeSample(const Running& run) {
   return s;
 }
 
-void AddSample(const Running& run) {
+void AddSample(Running& run) {
   if (SampleCount < MaxSamples) Samples[SampleCount++] = TakeSample(run);
 }
 
 // Samples the row for seconds (keeping the probe's load the same for every program).
-void SampleFor(const Running& run, double seconds) {
+void SampleFor(Running& run, double seconds) {
   const double end = Now() + seconds;
   while (Now() < end) {
     AddSample(run);
@@ -456,31 +536,54 @@ double Period(int from, int to) {
   return (FirstSeen[to] - FirstSeen[from]) / (to - from);
 }
 
-// The end of the run from the program's CPU counter, and its uncertainty.
-void DateEnd(double enter, double* end, double* uncertainty) {
+// CPU seconds above which a sample interval holds a running tick: three times the median use
+// of an interval in the samples so far, taken while the program was stopped. Three intervals
+// in four hold one of its ticks, so that median is what such a tick costs, whatever a stray
+// bit of other work adds to the mean. The floor keeps a counter coarser than that
+// (GetProcessTimes on Windows) counting every rise.
+double RunningLevel = 0;
+const double MinRunningLevel = 50e-6;
+
+void SetRunningLevel() {
+  static double use[MaxSamples];
+  int count = 0;
+  for (int i = 1; i < SampleCount; ++i) use[count++] = Samples[i].cpu - Samples[i - 1].cpu;
+  double median = 0;
+  if (count > 0) {
+    std::nth_element(use, use + count / 2, use + count);
+    median = use[count / 2];
+  }
+  RunningLevel = std::max(3 * median, MinRunningLevel);
+}
+
+// Whether the interval from sample i - 1 to sample i used CPU at the running level.
+bool RunningInterval(int i) {
+  return i > 0 && Samples[i].cpu - Samples[i - 1].cpu > RunningLevel;
+}
+
+// The end of the run from the program's CPU time, and its uncertainty: the middle of the last
+// interval at the running level that has two more in the 0.3 s before it (a running program
+// has a tick in three intervals of four; the stopped one's timer work can reach the level now
+// and then, but alone), give or take half that interval.
+void DateEnd(double* end, double* uncertainty) {
   *end = 0;
   *uncertainty = 0;
-  double rises[MaxSamples];
-  int count = 0;
-  for (int i = 1; i < SampleCount; ++i)
-    if (Samples[i].t > enter && Samples[i].cpu > Samples[i - 1].cpu + 0.001)
-      rises[count++] = 0.5 * (Samples[i].t + Samples[i - 1].t);
-  // The last rise closely preceded by two others: the stopped program's timer work reaches a
-  // clock tick now and then too, but alone.
-  int last = count - 1;
-  while (last >= 2 && rises[last] - rises[last - 2] > 0.8) --last;
-  if (last < 2) return;
-  int first = last;
-  while (first > 0 && rises[last] - rises[first - 1] <= 1.0) --first;
-  const double gap = last > first ? (rises[last] - rises[first]) / (last - first) : 0.1;
-  *end = rises[last] + gap / 2;
-  *uncertainty = gap / 2;
+  for (int i = SampleCount - 1; i > 0; --i) {
+    if (!RunningInterval(i)) continue;
+    int before = 0;
+    for (int j = i - 1; j > 0 && Samples[i].t - Samples[j].t <= 0.3; --j)
+      before += RunningInterval(j);
+    if (before < 2) continue;
+    *end = 0.5 * (Samples[i - 1].t + Samples[i].t);
+    *uncertainty = 0.5 * (Samples[i].t - Samples[i - 1].t);
+    return;
+  }
 }
 
 void PrintSamples(const char* name, double enter) {
   if (!Dump) return;
   for (int i = 0; i < SampleCount; ++i)
-    printf("sample prog=%s t=%.4f radius=%d step=%d cpu=%.2f\n", name, Samples[i].t - enter,
+    printf("sample prog=%s t=%.4f radius=%d step=%d cpu=%.6f\n", name, Samples[i].t - enter,
            Samples[i].radius, Samples[i].step, Samples[i].cpu);
 }
 
@@ -526,10 +629,12 @@ void Prepare(const Program& program, Running* run, int width, int height) {
   Sleep(1000);
   PostKey(run->child.hwnd, VK_F1);
   Sleep(500);
+  if (UnderWine && !OpenThreadClock(&run->threads, run->unixPid))
+    Fail("cannot read the program's threads in /proc");
 }
 
 // The CPU used while stopped, over seconds, after the run.
-double MeasureIdle(const Program& program, const Running& run, double seconds) {
+double MeasureIdle(const Program& program, Running& run, double seconds) {
   if (seconds <= 0) return 0;
   const Snapshot a = Take(run);
   SampleFor(run, seconds);
@@ -552,28 +657,33 @@ ArcRun MeasureArcRun(const Program& program, int width, int height, double idle)
   Running run;
   Prepare(program, &run, width, height);
   const int unit = run.width / 200;
+  // A second stopped, sampled as in the run, for the level a running tick stands out from.
+  SampleCount = 0;
+  SampleFor(run, 1.0);
+  SetRunningLevel();
   SampleCount = 0;
   const Snapshot s0 = Take(run);
   PostKey(run.child.hwnd, VK_RETURN);
   const double enter = Now();
-  int quietFrom = 0;  // first sample of the current stretch without CPU rises
+  int lastRunning = 0;  // the last sample ending an interval at the running level
   for (;;) {
-    AddSample(run);
-    const Sample& s = Samples[SampleCount - 1];
-    if (s.t - enter > 200) Fail("the run did not end within 200 s");
-    if (SampleCount < 2 || s.cpu > Samples[SampleCount - 2].cpu + 0.001)
-      quietFrom = SampleCount - 1;
-    // Over once the arcs have left the row and the CPU counter has stood still for 1.5 s.
-    if (s.t - enter > 0.9 * RunSteps * TickSeconds && s.step < 0 &&
-        s.t - Samples[quietFrom].t >= 1.5)
-      break;
     if (SampleCount >= MaxSamples) Fail("too many samples");
+    const int i = SampleCount++;
+    Samples[i] = TakeSample(run);
+    const Sample& s = Samples[i];
+    if (s.t - enter > 200) Fail("the run did not end within 200 s");
+    if (RunningInterval(i)) lastRunning = i;
+    // Over once the arcs have left the row and the CPU use has stayed below the running level
+    // for 1.5 s.
+    if (s.t - enter > 0.9 * RunSteps * TickSeconds && s.step < 0 &&
+        s.t - Samples[lastRunning].t >= 1.5)
+      break;
     Sleep(SampleMs);
   }
   const Snapshot s1 = Take(run);
   DateSteps(enter);
   double end = 0, uncertainty = 0;
-  DateEnd(enter, &end, &uncertainty);
+  DateEnd(&end, &uncertainty);
   if (StepHigh - StepLow < 50) Fail("too few samples showed the arc radius");
   if (end <= enter) Fail("no end of the run in the CPU counter");
   const double wall = end - enter;
