@@ -259,6 +259,18 @@ void UseDialog(const Child& t, const char* shown, const char* typed, bool ok) {
   Require(WaitWindowGone(dialog, Bound), "the dialog closed after %s", ok ? "OK" : "cancel");
 }
 
+// The screen s at the client size w x h, as the repaint after a resize draws it: the help text
+// hangs from the bottom, the rest keeps its place. Waits for that repaint (label names the
+// picture kept on a failure).
+Screen Resized(HWND hwnd, const Screen& s, int w, int h, const char* label) {
+  Screen r;
+  r.g = GeometryFor(w, h);
+  r.m = s.m.ShiftedDown(h - s.g.h);
+  Say("  new geometry: cx=%d u=%d rows %d..%d", r.g.cx, r.g.u, r.g.y[0], r.g.y[4]);
+  r.image = Painted(hwnd, r.g, "the repaint at the new size", label);
+  return r;
+}
+
 // ---- Scenarios -----------------------------------------------------------------------------
 
 void StartupScenario(const std::string& exe) {
@@ -435,11 +447,7 @@ void ResizeScenario(const std::string& exe) {
   int w, h;
   ClientSize(t.hwnd, w, h);
   Require(w < s.g.w && h < s.g.h, "the client area shrank to %dx%d", w, h);
-  Screen r;  // the same screen at the new size
-  r.g = GeometryFor(w, h);
-  r.m = s.m.ShiftedDown(h - s.g.h);
-  Say("  new geometry: cx=%d u=%d rows %d..%d", r.g.cx, r.g.u, r.g.y[0], r.g.y[4]);
-  r.image = Painted(t.hwnd, r.g, "the repaint at the new size", "resize-repaint");
+  const Screen r = Resized(t.hwnd, s, w, h, "resize-repaint");
   const int n2 = Judge(r.image, r.g, r.m, 0, "after the resize");
   Check(n2 == n1, "the repaint shows the paused step's arcs at the new size (step %d, was %d)", n2,
         n1);
@@ -555,12 +563,19 @@ HWND AttachMain() {
   return hwnd;
 }
 
-Screen LoadStatic(const std::string& path, HWND hwnd) {
+// The start-up picture saved by probe-static, with what is measured on it.
+Screen LoadScreen(const std::string& path) {
   Screen s;
   Require(LoadBmp(path, s.image), "the start-up picture %s loads", path.c_str());
   s.g = GeometryFor(s.image.w, s.image.h);
   std::string why;
   Require(MeasureMasks(s.image, s.g, s.m, why), "text areas measured on it %s", why.c_str());
+  return s;
+}
+
+// The same, for a window still at the picture's size.
+Screen LoadStatic(const std::string& path, HWND hwnd) {
+  Screen s = LoadScreen(path);
   int w, h;
   ClientSize(hwnd, w, h);
   Require(w == s.g.w && h == s.g.h, "the client area is still %dx%d", s.g.w, s.g.h);
@@ -587,8 +602,9 @@ void ProbeRunning(const std::string& file) {
 // line are drawn again here, with the program's fonts at its positions, and their rows compared
 // pixel for pixel (both go through the same text rendering).
 bool AngleLineShows(const Image& im, int angle) {
-  const bool wide = GetSystemMetrics(SM_CXFULLSCREEN) > 1000;
-  const bool narrow = GetSystemMetrics(SM_CXFULLSCREEN) <= 700;
+  const int screenWidth = GetSystemMetrics(SM_CXFULLSCREEN);
+  const bool wide = screenWidth > 1000;
+  const bool narrow = screenWidth <= 700;
   LOGFONTA f = {};
   f.lfCharSet = ANSI_CHARSET;
   std::strcpy(f.lfFaceName, "Arial Bold");
@@ -680,21 +696,14 @@ void ProbeDialog(const std::string& shown) {
 // the paused step's arcs, and nothing else, at the new client size.
 void ProbeResized(const std::string& file, int step, int phaseStep) {
   HWND hwnd = AttachMain();
-  Screen s;
-  Require(LoadBmp(file, s.image), "the start-up picture %s loads", file.c_str());
-  s.g = GeometryFor(s.image.w, s.image.h);
-  std::string why;
-  Require(MeasureMasks(s.image, s.g, s.m, why), "text areas measured on it %s", why.c_str());
+  const Screen s = LoadScreen(file);
   int w = 0, h = 0;
   const bool resized = PollUntil(Bound, 50, [&] {
     ClientSize(hwnd, w, h);
     return w > s.g.w && h > s.g.h;
   });
   Require(resized, "the client area grew from %dx%d to %dx%d", s.g.w, s.g.h, w, h);
-  Screen r;
-  r.g = GeometryFor(w, h);
-  r.m = s.m.ShiftedDown(h - s.g.h);
-  r.image = Painted(hwnd, r.g, "the repaint at the new size", "resized-repaint");
+  const Screen r = Resized(hwnd, s, w, h, "resized-repaint");
   ClientSize(hwnd, w, h);
   Require(w == r.g.w && h == r.g.h, "the client area stayed %dx%d while it was judged", r.g.w,
           r.g.h);
@@ -720,9 +729,13 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string scenario = argv[1];
   const std::string arg = argv[2];
-  const int extra = scenario == "probe-paused" ? 1 : scenario == "probe-resized" ? 2 : 0;
-  if (scenario == "probe-resized" ? argc != 5 : argc > 3 + extra && scenario != "resource")
-    return Usage();
+  // resource takes any number of programs; probe-paused an optional angle; probe-resized two
+  // numbers more; the rest one argument.
+  const bool argsOk = scenario == "resource"        ? true
+                      : scenario == "probe-paused"  ? argc <= 4
+                      : scenario == "probe-resized" ? argc == 5
+                                                    : argc == 3;
+  if (!argsOk) return Usage();
   Say("lobecast_e2e %s %s", scenario.c_str(), arg.c_str());
   try {
     if (scenario == "startup")
