@@ -23,7 +23,8 @@ void Measure(HDC dc) {
 // Each text is its own format, so the length drawn is the one wsprintfA reports.
 void Say(HDC dc, int x, int y, const char* text) {
   char buffer[100];
-  TextOutA(dc, x, y, buffer, wsprintfA(buffer, text));
+  const int length = wsprintfA(buffer, text);
+  TextOutA(dc, x, y, buffer, length);
 }
 }  // namespace
 
@@ -43,8 +44,8 @@ void OnPaint(HWND hwnd) {
   SelectObject(dc, FontSubtitle);
   SetTextAlign(dc, TA_CENTER | TA_TOP);
   Say(dc, w / 2, LineHeight, "Electronically steered beam");
-  TextOutA(dc, w / 2, (3 * LineHeight) / 2, buffer,
-           wsprintfA(buffer, "Beam angle = %d degrees", BeamAngle));
+  const int length = wsprintfA(buffer, "Beam angle = %d degrees", BeamAngle);
+  TextOutA(dc, w / 2, (3 * LineHeight) / 2, buffer, length);
 
   SelectObject(dc, FontSmall);
   Measure(dc);

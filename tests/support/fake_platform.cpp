@@ -59,6 +59,11 @@ State& S() {
   return state;
 }
 
+// Read after the dialog procedure has run, which selects through EM_SETSEL.
+bool WholeEditTextSelected() {
+  return S().selStart == 0 && S().selEnd == static_cast<int>(S().editText.size());
+}
+
 const std::intptr_t InstanceId = 0x400000;
 const std::intptr_t IconId = 0x51;
 const std::intptr_t CursorId = 0x52;
@@ -333,7 +338,7 @@ int WINAPI SetROP2(HDC dc, int mode) {
 BOOL WINAPI GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics) {
   Record("GetTextMetricsA", {Id(dc)});
   ++S().metricsQueries;
-  fake::Dc* d = fake::UsableDc(dc, "GetTextMetricsA");
+  const fake::Dc* d = fake::UsableDc(dc, "GetTextMetricsA");
   const fake::Object* font = d ? fake::ObjectOf(d->state.font) : nullptr;
   if (!font) {
     fake::Error("GetTextMetricsA with no font selected");
@@ -566,7 +571,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
 
   S().dialogAnswers.clear();
   S().dialogAnswers.push_back(dialogProc(dlg, WM_INITDIALOG, 0, initParam));
-  S().editAllSelected = S().selStart == 0 && S().selEnd == static_cast<int>(S().editText.size());
+  S().editAllSelected = fake::WholeEditTextSelected();
 
   const std::vector<fake::DialogAction> actions = S().script.dialog;
   S().script.dialog.clear();
