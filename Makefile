@@ -10,7 +10,7 @@ CMAKE_WIN32 = cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
 CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/x86_64-w64-mingw32.cmake
 
-.PHONY: all deps host exe win64 wine-build test run demo dist clean format
+.PHONY: all deps host exe win64 wine-build test test-debian13 run demo dist clean format
 
 all: exe
 
@@ -40,6 +40,12 @@ win64: deps
 
 test: host exe win64
 	ctest --test-dir $(B)/host --output-on-failure
+
+# make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
+# debootstrap and kept in $(LOBECAST_ROOTS) (default /var/cache/lobecast); needs root.
+test-debian13:
+	@tools/deps.sh debootstrap git
+	tools/in-debian trixie -- make test
 
 # The Windows build that Wine runs on this machine: i686, or x86_64 where it cannot run 32-bit.
 wine-build: deps

@@ -8,7 +8,7 @@ PACKAGES=(
     wine wine32:i386 wine64
     xvfb xauth xdotool x11-utils openbox wmctrl imagemagick fonts-liberation fonts-wine
     cmake make g++ git googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-dev cppcheck clang-format valgrind zip
+    clang libclang-rt-dev cppcheck clang-format valgrind zip debootstrap
 )
 (($#)) && PACKAGES=("$@")
 
