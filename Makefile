@@ -42,7 +42,8 @@ test: host exe win64
 	ctest --test-dir $(B)/host --output-on-failure
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
-# debootstrap and kept in $(LOBECAST_ROOTS) (default /var/cache/lobecast); needs root.
+# debootstrap and kept in /var/cache/lobecast (LOBECAST_ROOTS names another folder); needs
+# root.
 test-debian13:
 	@tools/deps.sh debootstrap git
 	tools/in-debian trixie -- make test
