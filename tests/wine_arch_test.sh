@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tools/wine-arch and winerun's refusal, against stand-in loaders: one that runs, one that the
-# kernel will not execute (as an i386 loader on a kernel without 32-bit support), none at all.
+# kernel will not execute (as an i386 loader on a kernel without 32-bit support), none at all;
+# with no 32-bit loader, a stand-in for the i386 program that asks the kernel instead.
 # usage: wine_arch_test.sh REPO SCRATCH
 set -uo pipefail
 repo=${1:?usage: wine_arch_test.sh REPO SCRATCH}
@@ -22,13 +23,13 @@ check() {
     fi
 }
 
-# forced | 32-bit loader | what is printed | the note on stderr (a part of it)
-while IFS='|' read -r forced loader arch note; do
+# forced | 32-bit loader | i386 probe | what is printed | the note on stderr (a part of it)
+while IFS='|' read -r forced loader i386 arch note; do
     out=$(LOBECAST_WINE_ARCH=$forced LOBECAST_WINE32_LOADER=$dir/$loader LOBECAST_WINE64_LOADER=$dir/runs \
-        "$repo/tools/wine-arch" --for "the tests run" 2>"$dir/err")
+        LOBECAST_I386_PROBE=$dir/$i386 "$repo/tools/wine-arch" --for "the tests run" 2>"$dir/err")
     rc=$?
     err=$(<"$dir/err")
-    label="LOBECAST_WINE_ARCH=$forced loader=$loader"
+    label="LOBECAST_WINE_ARCH=$forced loader=$loader probe=$i386"
     check "$label: exit" "$rc" "$([[ $arch == error ]] && echo 1 || echo 0)"
     [[ $arch == error ]] || check "$label: build" "$out" "$arch"
     if [[ -n $note ]]; then
@@ -37,13 +38,14 @@ while IFS='|' read -r forced loader arch note; do
         check "$label: no note" "$err" ""
     fi
 done <<'EOF'
-|runs|win32|
-|refused|win64|this kernel cannot run 32-bit programs (
-|missing|win32|
-auto|refused|win64|: the tests run the x86_64 build under wine64
-win64|runs|win64|LOBECAST_WINE_ARCH=win64: the tests run the x86_64 build
-win32|refused|win32|
-win3|runs|error|use win32, win64 or leave it unset
+|runs|refused|win32|
+|refused|runs|win64|this kernel cannot run 32-bit programs (
+|missing|runs|win32|
+|missing|refused|win64|this kernel cannot run 32-bit programs (a minimal i386 program: Exec format error)
+auto|refused|runs|win64|: the tests run the x86_64 build under wine64
+win64|runs|runs|win64|LOBECAST_WINE_ARCH=win64: the tests run the x86_64 build
+win32|refused|runs|win32|
+win3|runs|runs|error|use win32, win64 or leave it unset
 EOF
 check "--loader on a kernel without 32-bit" \
     "$(LOBECAST_WINE32_LOADER=$dir/refused LOBECAST_WINE64_LOADER=$dir/runs "$repo/tools/wine-arch" --loader)" "$dir/runs"

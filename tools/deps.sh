@@ -28,8 +28,18 @@ has_arch() {
     [[ $(dpkg --print-architecture) == "$1" ]] || dpkg --print-foreign-architectures | grep -qx "$1"
 }
 
+# Wine's 32-bit side is of no use where the kernel cannot run 32-bit programs: the x86_64
+# build runs under wine64 there, so neither wine32 nor the i386 architecture is installed.
+if [[ " ${PACKAGES[*]} " == *" wine32:i386 "* ]] && ! installed wine32:i386 &&
+    [[ $(LOBECAST_WINE_ARCH= "$(dirname "${BASH_SOURCE[0]}")/wine-arch" 2>/dev/null) == win64 ]]; then
+    for i in "${!PACKAGES[@]}"; do [[ ${PACKAGES[i]} == wine32:i386 ]] && unset 'PACKAGES[i]'; done
+    NO_WINE32=1
+fi
+
 mapfile -t MISSING < <(missing_packages)
 ((${#MISSING[@]} == 0)) && exit 0
+((${NO_WINE32:-0})) &&
+    log "this kernel cannot run 32-bit programs: wine32:i386 is left out (the x86_64 build runs under wine64)"
 
 # Architectures that the missing packages name (wine32:i386 needs i386).
 ARCHS=()
