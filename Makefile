@@ -59,12 +59,12 @@ run: demo
 else
 run: wine-build
 	@arch=$$(tools/wine-arch --for "make run runs") && \
-	  tools/winerun --build $(B) --arch $$arch --timeout 0 -- $(B)/$$arch/lobecast.exe
+	  tools/winerun --build $(B) --arch $$arch --user-display --timeout 0 -- $(B)/$$arch/lobecast.exe
 endif
 
 demo: wine-build
 	@arch=$$(tools/wine-arch --for "the demo tour shows") && \
-	  tools/winerun --build $(B) --arch $$arch --private-display --desktop 1024x768 \
+	  tools/winerun --build $(B) --arch $$arch --desktop 1024x768 \
 	    --timeout 170 -- tools/demo-tour.sh $(B)/$$arch/lobecast.exe $(B)/demo
 
 # The release archives, 32-bit and 64-bit: the program and a short text readme (CRLF, for

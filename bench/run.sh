@@ -50,7 +50,7 @@ probe() {
     local screen=$1 out=$2 limit=$3
     shift 3
     say "probe on a ${screen} screen: $*"
-    if ! "$ROOT/tools/winerun" --build "$BUILD" --arch "$ARCH" --isolated --private-display \
+    if ! "$ROOT/tools/winerun" --build "$BUILD" --arch "$ARCH" --isolated \
         --screen "$screen" --timeout "$limit" -- "$PROBE" --lobecast "$(winpath "$LOBECAST")" \
         --baseline "$(winpath "$BASELINE")" --arcs "$(winpath "$ARCS")" "$@" >"$out"; then
         cat "$out" >&2

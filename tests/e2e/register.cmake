@@ -52,7 +52,7 @@ add_test(NAME e2e.real_keys
 # fixture first leaves the shared prefix as a private-display run does (Managed=N), so the
 # scenario also shows that setting go again.
 add_test(NAME e2e.window_manager.unmanaged_prefix
-         COMMAND ${lobecast_e2e_runner} --private-display --
+         COMMAND ${lobecast_e2e_runner} --
                  wine reg query "HKCU\\Software\\Wine\\X11 Driver" /v Managed)
 add_test(NAME e2e.window_manager
          COMMAND ${lobecast_e2e_runner} --window-manager openbox --screen 1200x900x24 --
