@@ -67,16 +67,10 @@ demo: wine-build
 	  tools/winerun --build $(B) --arch $$arch --desktop 1024x768 \
 	    --timeout 170 -- tools/demo-tour.sh $(B)/$$arch/lobecast.exe $(B)/demo
 
-# The release archives, 32-bit and 64-bit: the program and a short text readme (CRLF, for
-# Notepad).
+# The release archives, 32-bit and 64-bit (the program and a short text readme), and their
+# SHA256SUMS in $(B)/dist; the same commit gives the same bytes (tools/dist.sh says how).
 dist: exe win64
-	@for arch in win32 win64; do \
-	  zip=$(B)/dist/lobecast-1.0-$$arch.zip stage=$(B)/dist/stage-$$arch; \
-	  rm -rf $$stage && mkdir -p $$stage && cp $(B)/$$arch/lobecast.exe $$stage/ && \
-	  sed "s/@BITS@/$${arch#win}/; s/\$$/\r/" tools/dist-readme.txt > $$stage/README.txt && \
-	  rm -f $$zip && (cd $$stage && zip -q -X $$zip lobecast.exe README.txt) && \
-	  echo $$zip || exit 1; \
-	done
+	@tools/dist.sh $(B)/win32 $(B)/win64 $(B)/dist
 
 clean:
 	rm -rf $(B)

@@ -3,6 +3,7 @@
 
 #include "app/animation.h"
 #include "app/objects.h"
+#include "lobecast_version.h"
 #include "model/antenna.h"
 #include "model/steering.h"
 #include "model/wavefronts.h"
@@ -50,7 +51,7 @@ void OnPaint(HWND hwnd) {
   SelectObject(dc, FontSmall);
   Measure(dc);
   SetTextAlign(dc, TA_RIGHT | TA_TOP);
-  Say(dc, w - 2 * AvgCharWidth, 0, "Lobecast 1.0");
+  Say(dc, w - 2 * AvgCharWidth, 0, "Lobecast " LOBECAST_VERSION);
   Say(dc, w - 2 * AvgCharWidth, LineHeight, "Beam steering demonstration");
 
   SetTextAlign(dc, TA_LEFT | TA_TOP);

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "e2e.h"
+#include "lobecast_version.h"
 
 namespace {
 const int DialogId = 101;
@@ -88,7 +89,8 @@ const Control Expected[] = {
     {"edit", 0x81, 1001, "", 107, 22, 40, 14, 0x50810080},
 };
 
-// The version resource: release 1.0 of the product "Lobecast", in US English.
+// The version resource: this tree's release (major.minor.patch.0, the string as written in
+// project(VERSION)) of the product "Lobecast", in US English.
 void CheckVersion(const std::string& exe) {
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
@@ -100,16 +102,28 @@ void CheckVersion(const std::string& exe) {
   const VS_FIXEDFILEINFO* fixed = nullptr;
   if (VerQueryValueA(data.data(), "\\", &value, &length) && length >= sizeof *fixed)
     fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
-  Check(fixed && fixed->dwSignature == 0xFEEF04BD && fixed->dwFileVersionMS == 0x10000 &&
-            fixed->dwFileVersionLS == 0 && fixed->dwProductVersionMS == 0x10000,
-        "file and product version 1.0.0.0");
-  for (const char* key : {"ProductName", "ProductVersion"}) {
-    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + key;
+  const DWORD high = (LOBECAST_VERSION_MAJOR << 16) | LOBECAST_VERSION_MINOR;
+  const DWORD low = LOBECAST_VERSION_PATCH << 16;
+  Check(fixed && fixed->dwSignature == 0xFEEF04BD && fixed->dwFileVersionMS == high &&
+            fixed->dwFileVersionLS == low && fixed->dwProductVersionMS == high &&
+            fixed->dwProductVersionLS == low,
+        "file and product version %d.%d.%d.0", LOBECAST_VERSION_MAJOR, LOBECAST_VERSION_MINOR,
+        LOBECAST_VERSION_PATCH);
+  const struct {
+    const char* key;
+    const char* expected;
+  } strings[] = {
+      {"ProductName", "Lobecast"},
+      {"ProductVersion", LOBECAST_VERSION},
+      {"FileVersion", LOBECAST_VERSION},
+  };
+  for (const auto& s : strings) {
+    const std::string path = std::string("\\StringFileInfo\\040904B0\\") + s.key;
     const char* text = VerQueryValueA(data.data(), path.c_str(), &value, &length) && length
                            ? static_cast<const char*>(value)
                            : "";
-    const char* expected = std::strcmp(key, "ProductName") == 0 ? "Lobecast" : "1.0";
-    Check(std::strcmp(text, expected) == 0, "%s \"%s\" (expected \"%s\")", key, text, expected);
+    Check(std::strcmp(text, s.expected) == 0, "%s \"%s\" (expected \"%s\")", s.key, text,
+          s.expected);
   }
 }
 }  // namespace
