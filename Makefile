@@ -18,19 +18,27 @@ all: exe
 # Packages, by the groups of tools/deps.sh (`tools/deps.sh --groups` lists them): building
 # takes build; running the program adds show; the tests add host and test, the benchmarks host
 # and bench. Installing needs root: `sudo make deps` once, then everything else as yourself.
-.PHONY: deps-build deps-show deps-dist deps-test deps-bench
+.PHONY: deps-build deps-show deps-dist deps-test deps-bench as-yourself
 deps:
 	@tools/deps.sh
-deps-build:
+deps-build: as-yourself
 	@tools/deps.sh build
-deps-show:
+deps-show: as-yourself
 	@tools/deps.sh build show
-deps-dist:
+deps-dist: as-yourself
 	@tools/deps.sh build dist
-deps-test:
+deps-test: as-yourself
 	@tools/deps.sh build show host test
-deps-bench:
+deps-bench: as-yourself
 	@tools/deps.sh build show host bench
+
+# `sudo make run` in your own checkout would leave a build folder that belongs to root.
+as-yourself:
+	@if [ "$$(id -u)" = 0 ] && [ -n "$${SUDO_UID:-}" ] && [ "$$(stat -c %u .)" = "$$SUDO_UID" ]; then \
+	  echo "make: $(B) would belong to root: run make as yourself, not with sudo" \
+	    "('sudo make deps' is the one step that needs root)." >&2; exit 1; fi
+	@[ ! -e $(B) ] || [ -w $(B) ] || { echo "make: $(B) is not writable by $$(id -un)" \
+	  "(made by an earlier sudo make?); remove it with: sudo rm -rf $(B)" >&2; exit 1; }
 
 # The acceptance tests run the build that tools/wine-arch names (it says so when that is not
 # the i686 one); LOBECAST_WINE_ARCH=win32|win64 forces either.
