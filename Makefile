@@ -1,4 +1,5 @@
-# Lobecast: `make run` shows the demo, `make test` runs every test. Both install what is missing.
+# Lobecast: `make run` shows the demo, `make test` runs every test. Each target installs the
+# packages it needs and no more; `make deps` installs them all.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 B := $(abspath $(BUILD))
@@ -14,42 +15,65 @@ CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
 
 all: exe
 
+# Packages, by the groups of tools/deps.sh (`tools/deps.sh --groups` lists them): building
+# takes build; running the program adds show; the tests add dist, host and test, the
+# benchmarks host and bench. Installing needs root: `sudo make deps` once, then the rest as
+# yourself.
+.PHONY: deps-build deps-show deps-dist deps-test deps-bench as-yourself
 deps:
 	@tools/deps.sh
+deps-build: as-yourself
+	@tools/deps.sh build
+deps-show: as-yourself
+	@tools/deps.sh build show
+deps-dist: as-yourself
+	@tools/deps.sh build dist
+deps-test: as-yourself
+	@tools/deps.sh build show dist host test
+deps-bench: as-yourself
+	@tools/deps.sh build show host bench
+
+# `sudo make run` in your own checkout would leave a build folder that belongs to root.
+as-yourself:
+	@if [ "$$(id -u)" = 0 ] && [ -n "$${SUDO_UID:-}" ] && [ "$$(stat -c %u .)" = "$$SUDO_UID" ]; then \
+	  echo "make: $(B) would belong to root: run make as yourself, not with sudo" \
+	    "('sudo make deps' is the one step that needs root)." >&2; exit 1; fi
+	@[ ! -e $(B) ] || [ -w $(B) ] || { echo "make: $(B) is not writable by $$(id -un)" \
+	  "(made by an earlier sudo make?); remove it with: sudo rm -rf $(B)" >&2; exit 1; }
 
 # The acceptance tests run the build that tools/wine-arch names (it says so when that is not
 # the i686 one); LOBECAST_WINE_ARCH=win32|win64 forces either.
-host: deps
+host: deps-test
 	@mkdir -p $(B)
 	@arch=$$(tools/wine-arch --for "the acceptance tests run") && \
 	  $(CMAKE_HOST) -DLOBECAST_WINE_ARCH=$$arch > $(B)/host-configure.log 2>&1 || \
 	  { cat $(B)/host-configure.log; exit 1; }
 	cmake --build $(B)/host -j $(JOBS)
 
-exe: deps
+exe: deps-build
 	@mkdir -p $(B)
 	@$(CMAKE_WIN32) > $(B)/win32-configure.log 2>&1 || { cat $(B)/win32-configure.log; exit 1; }
 	cmake --build $(B)/win32 -j $(JOBS)
 
 # The 64-bit build catches pointer and LONG truncation faults, and it is what Wine runs where
 # the kernel cannot run 32-bit programs.
-win64: deps
+win64: deps-build
 	@mkdir -p $(B)
 	@$(CMAKE_WIN64) > $(B)/win64-configure.log 2>&1 || { cat $(B)/win64-configure.log; exit 1; }
 	cmake --build $(B)/win64 -j $(JOBS)
 
-test: host exe win64
+test: deps-test host exe win64
 	ctest --test-dir $(B)/host --output-on-failure
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
 # debootstrap and kept in /var/cache/lobecast (LOBECAST_ROOTS names another folder); needs
 # root.
 test-debian13:
-	@tools/deps.sh debootstrap git
+	@tools/deps.sh debian13
 	tools/in-debian trixie -- make test
 
 # The Windows build that Wine runs on this machine: i686, or x86_64 where it cannot run 32-bit.
-wine-build: deps
+wine-build: deps-show
 	@$(MAKE) --no-print-directory $$([ "$$(tools/wine-arch)" = win64 ] && echo win64 || echo exe)
 
 # With a display the real window opens and this returns when it is closed; without one
@@ -69,7 +93,7 @@ demo: wine-build
 
 # The release archives, 32-bit and 64-bit (the program and a short text readme), and their
 # SHA256SUMS in $(B)/dist; the same commit gives the same bytes (tools/dist.sh says how).
-dist: exe win64
+dist: deps-dist exe win64
 	@tools/dist.sh $(B)/win32 $(B)/win64 $(B)/dist
 
 clean:
@@ -89,12 +113,12 @@ CMAKE_FUZZ = cmake -S tests/fuzz -B $(B)/host-fuzz -DCMAKE_CXX_COMPILER=clang++
 
 .PHONY: host-asan fuzz-build fuzz
 
-host-asan: deps
+host-asan: deps-test
 	@mkdir -p $(B)
 	@$(CMAKE_ASAN) > $(B)/host-asan-configure.log 2>&1 || { cat $(B)/host-asan-configure.log; exit 1; }
 	cmake --build $(B)/host-asan -j $(JOBS)
 
-fuzz-build: deps
+fuzz-build: deps-test
 	@mkdir -p $(B)
 	@$(CMAKE_FUZZ) > $(B)/host-fuzz-configure.log 2>&1 || { cat $(B)/host-fuzz-configure.log; exit 1; }
 	cmake --build $(B)/host-fuzz -j $(JOBS)
@@ -111,7 +135,7 @@ fuzz: fuzz-build
 CMAKE_BENCH_HOST = cmake -S . -B $(B)/bench-host -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: bench
-bench: wine-build
+bench: deps-bench wine-build
 	@$(CMAKE_BENCH_HOST) > $(B)/bench-host-configure.log 2>&1 || { cat $(B)/bench-host-configure.log; exit 1; }
 	cmake --build $(B)/bench-host -j $(JOBS) --target lobecast_tick_bench
 	bench/run.sh $(B)

@@ -1,21 +1,78 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs when any is missing; silent when all are there.
+# The Debian packages the project uses, in groups by purpose: installs the missing ones of the
+# groups asked for, silently when all are there, or lists them.
 set -uo pipefail
 
-# Usage: tools/deps.sh [PACKAGE...]   (default: everything the project uses)
-PACKAGES=(
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64
-    wine wine32:i386 wine64
-    xvfb xauth xdotool x11-utils openbox wmctrl imagemagick fonts-liberation fonts-wine
-    cmake make g++ git googletest libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-dev cppcheck clang-format valgrind zip debootstrap
+usage() {
+    cat <<'USAGE'
+usage: tools/deps.sh [GROUP...]              install what is missing (default: every group)
+       tools/deps.sh --list [GROUP...]       print the packages, one a line
+       tools/deps.sh --installed [GROUP...]  the same, only those installed now
+       tools/deps.sh --groups                each group, what it is for and its packages
+
+Each make target installs the groups it needs (the Makefile's deps-* targets name them);
+make deps installs every group. Installing needs root or passwordless sudo; otherwise run
+'sudo make deps' once, then make as yourself.
+USAGE
+}
+
+# The one list. A package may sit in two groups; it is installed and listed once.
+NAMES=(build show dist host test bench debian13)
+declare -A PURPOSE=(
+    [build]="cross-compiling"
+    [show]="Wine, a private X display, the pictures"
+    [dist]="release archives and their check"
+    [host]="host unit tests"
+    [test]="hardening, lint, window-manager tests"
+    [bench]="host tick benchmark"
+    [debian13]="Debian roots for make test-debian13"
 )
-(($#)) && PACKAGES=("$@")
+declare -A PACKAGES_OF=(
+    [build]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make"
+    [show]="wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine"
+    [dist]="zip"
+    [host]="g++ googletest libgtest-dev libgmock-dev"
+    [test]="clang libclang-rt-dev valgrind cppcheck clang-format git openbox wmctrl x11-utils"
+    [bench]="libbenchmark-dev"
+    [debian13]="debootstrap git"
+)
 
 log() { printf 'deps: %s\n' "$*" >&2; }
 
+MODE=install
+case ${1:-} in
+--list | --installed | --groups) MODE=${1#--}; shift ;;
+-h | --help) usage; exit 0 ;;
+-*) log "unknown option $1"; usage >&2; exit 2 ;;
+esac
+(($#)) || set -- "${NAMES[@]}"
+for g in "$@"; do
+    [[ -n ${PACKAGES_OF[$g]:-} ]] || { log "unknown group '$g' (groups: ${NAMES[*]})"; exit 2; }
+done
+
+if [[ $MODE == groups ]]; then
+    for g in "${NAMES[@]}"; do printf '%-9s %s: %s\n' "$g" "${PURPOSE[$g]}" "${PACKAGES_OF[$g]}"; done
+    exit 0
+fi
+
+# The packages of the groups asked for, in the list's order, each once.
+PACKAGES=()
+declare -A SEEN=()
+for g in "$@"; do
+    for p in ${PACKAGES_OF[$g]}; do
+        [[ -n ${SEEN[$p]:-} ]] || PACKAGES+=("$p")
+        SEEN[$p]=1
+    done
+done
+
+if [[ $MODE == list ]]; then
+    printf '%s\n' "${PACKAGES[@]}"
+    exit 0
+fi
+
 if ! command -v dpkg-query >/dev/null; then
     log "no dpkg here (not Debian?); install these by hand: ${PACKAGES[*]}"
+    log "(tools/deps.sh --groups says what each is for)"
     exit 1
 fi
 
@@ -24,10 +81,15 @@ missing_packages() {
     local p
     for p in "${PACKAGES[@]}"; do installed "$p" || printf '%s\n' "$p"; done
 }
+
+if [[ $MODE == installed ]]; then
+    for p in "${PACKAGES[@]}"; do installed "$p" && printf '%s\n' "$p"; done
+    exit 0
+fi
+
 has_arch() {
     [[ $(dpkg --print-architecture) == "$1" ]] || dpkg --print-foreign-architectures | grep -qx "$1"
 }
-
 # Wine's 32-bit side is of no use where the kernel cannot run 32-bit programs: the x86_64
 # build runs under wine64 there, so neither wine32 nor the i386 architecture is installed.
 if [[ " ${PACKAGES[*]} " == *" wine32:i386 "* ]] && ! installed wine32:i386 &&
@@ -53,11 +115,13 @@ elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
     AS_ROOT=(sudo -n)
 else
     log "missing packages: ${MISSING[*]}"
-    log "installing them needs root: run 'make deps' (or tools/deps.sh) as root or with passwordless sudo"
+    log "installing them needs root: run 'sudo make deps' once (it installs every group),"
+    log "then run make as yourself again, so that build/ stays yours"
     exit 1
 fi
 if ! command -v apt-get >/dev/null; then
     log "missing packages: ${MISSING[*]}; apt-get is not available to install them"
+    log "(tools/deps.sh --groups says what each is for)"
     exit 1
 fi
 

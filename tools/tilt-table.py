@@ -1,5 +1,9 @@
 #!/usr/bin/env python3
-"""Prints the table of steps and drawn tilts for the README, from the program's own formulas.
+"""Prints the table of steps and drawn tilts for the README.
+
+It re-derives the program's formulas in Python (the phase step of model/steering.cpp, the
+radius growth of model/wavefronts.cpp, the rows of model/geometry.h) rather than running the
+program's code: a change there has to be made here as well.
 
 Neighbouring elements start `step` ticks apart, so their arcs' radii differ by u * step
 pixels (u = width / 200 per tick) while their rows are height / 10 apart: the common tangent

@@ -1,4 +1,5 @@
-// Acceptance driver: the angle dialog's template as it is stored in the built program.
+// Acceptance driver: what the built programs carry: the angle dialog's template, the version
+// resource and the import table.
 #include <cstring>
 
 #include "e2e.h"
@@ -74,6 +75,119 @@ BOOL CALLBACK CollectLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR p
   return TRUE;
 }
 
+// The DLLs the program may import from, and no others: it is linked statically.
+const char* const ImportedDlls[] = {"KERNEL32.dll", "USER32.dll", "GDI32.dll", "msvcrt.dll"};
+
+// The bytes of a file, read as little-endian numbers, remembering any read past the end.
+struct FileBytes {
+  std::vector<unsigned char> data;
+  bool overrun = false;
+
+  DWORD Get(size_t at, size_t n) {
+    if (at > data.size() || data.size() - at < n) {
+      overrun = true;
+      return 0;
+    }
+    DWORD v = 0;
+    for (size_t i = n; i-- > 0;) v = (v << 8) | data[at + i];
+    return v;
+  }
+  // A zero-terminated string of 8-bit characters.
+  std::string String(size_t at) {
+    std::string s;
+    for (; at < data.size() && data[at] != 0; ++at) s += static_cast<char>(data[at]);
+    if (at >= data.size()) overrun = true;
+    return s;
+  }
+};
+
+bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const DWORD size = GetFileSize(file, nullptr);
+  DWORD read = 0;
+  bool ok = size != INVALID_FILE_SIZE && size > 0;
+  if (ok) {
+    data.resize(size);
+    ok = ReadFile(file, data.data(), size, &read, nullptr) && read == size;
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+// The import table, read from the file itself rather than through the loader, so that the
+// 32-bit driver reads the 64-bit program as well: the DLL names of the import directory (data
+// directory 1 of a PE32 or PE32+ optional header), located through the section table.
+void CheckImports(const std::string& exe) {
+  FileBytes f;
+  Require(ReadWholeFile(exe, f.data), "%s can be read", exe.c_str());
+  const DWORD pe = f.Get(0x3C, 4);
+  Require(f.Get(0, 2) == 0x5A4D && f.Get(pe, 4) == 0x4550, "a PE file (MZ, then PE at 0x%lX)",
+          static_cast<unsigned long>(pe));
+  const DWORD sectionCount = f.Get(pe + 6, 2);
+  const size_t optional = pe + 24;
+  const size_t sectionTable = optional + f.Get(pe + 20, 2);
+  const DWORD magic = f.Get(optional, 2);
+  Require(magic == 0x10B || magic == 0x20B,
+          "optional header magic 0x%lX (PE32 0x10B or PE32+ 0x20B)",
+          static_cast<unsigned long>(magic));
+  const size_t directories = optional + (magic == 0x10B ? 96 : 112);
+  const DWORD directoryCount = f.Get(directories - 4, 4);
+  const DWORD importRva = directoryCount > 1 ? f.Get(directories + 1 * 8, 4) : 0;
+  const DWORD delayImportSize = directoryCount > 13 ? f.Get(directories + 13 * 8 + 4, 4) : 0;
+  Check(delayImportSize == 0, "no delay-loaded imports (directory 13 holds %lu bytes)",
+        static_cast<unsigned long>(delayImportSize));
+
+  // The file offset of an RVA: through the section whose raw data holds it.
+  const auto offsetOf = [&](DWORD rva, size_t& offset) {
+    for (DWORD i = 0; i < sectionCount; ++i) {
+      const size_t header = sectionTable + i * 40;
+      const DWORD address = f.Get(header + 12, 4), rawSize = f.Get(header + 16, 4);
+      if (rva >= address && rva - address < rawSize) {
+        offset = f.Get(header + 20, 4) + (rva - address);
+        return true;
+      }
+    }
+    return false;
+  };
+  size_t descriptor = 0;
+  Require(importRva != 0 && offsetOf(importRva, descriptor),
+          "an import directory in a section (RVA 0x%lX, %lu sections)",
+          static_cast<unsigned long>(importRva), static_cast<unsigned long>(sectionCount));
+
+  // 20-byte descriptors up to an empty one; the name's RVA is at offset 12.
+  std::vector<std::string> names;
+  bool named = true;
+  for (; names.size() < 100; descriptor += 20) {
+    const DWORD nameRva = f.Get(descriptor + 12, 4);
+    if (nameRva == 0 || f.overrun) break;
+    size_t at = 0;
+    named = offsetOf(nameRva, at) && named;
+    names.push_back(named ? f.String(at) : "?");
+  }
+  Require(named && !f.overrun, "the import directory and its names lie within the file");
+
+  // Each name one of those DLLs, and each of those DLLs named once.
+  std::string list;
+  bool exact = true;
+  for (const std::string& name : names) {
+    list += (list.empty() ? "" : ", ") + name;
+    int matches = 0;
+    for (const char* dll : ImportedDlls) matches += SameText(name, dll);
+    exact = exact && matches == 1;
+  }
+  std::string expected;
+  for (const char* dll : ImportedDlls) {
+    expected += (expected.empty() ? "" : ", ") + std::string(dll);
+    int matches = 0;
+    for (const std::string& name : names) matches += SameText(name, dll);
+    exact = exact && matches == 1;
+  }
+  Check(exact, "imports from %s (expected %s alone, in any case)",
+        list.empty() ? "nothing" : list.c_str(), expected.c_str());
+}
+
 struct Control {
   const char* kind;
   WORD atom;
@@ -133,6 +247,7 @@ int ResourceScenario(const std::string& exe) {
   CheckVersion(exe);
   HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   Require(module != nullptr, "LoadLibraryExA(%s, LOAD_LIBRARY_AS_DATAFILE)", exe.c_str());
+  CheckImports(exe);
 
   std::vector<WORD> languages;
   EnumResourceLanguagesA(module, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(DialogId),
