@@ -54,6 +54,7 @@ void Fail(const char* what) {
 
 bool UnderWine = false;
 char DisplayName[64];  // the X display of this run, under Wine
+char XvfbPid[16];      // the process id of the Xvfb that tools/winerun started, if it did
 char Prefix[1024];     // WINEPREFIX, under Wine
 long XServerPid = 0;   // 0 when not found
 long WineServerPid = 0;
@@ -229,7 +230,11 @@ long FindUnixProcess(const char* comm) {
           (Prefix[0] && !ProcListHas(entry.cFileName, "environ", prefix)))
         continue;
     } else if (strcmp(stat.comm, "Xvfb") == 0) {
-      if (!DisplayName[0] || !ProcListHas(entry.cFileName, "cmdline", display)) continue;
+      // winerun's Xvfb picks its display itself, so its command line does not name it.
+      const bool ours = XvfbPid[0]
+                            ? strcmp(entry.cFileName, XvfbPid) == 0
+                            : DisplayName[0] && ProcListHas(entry.cFileName, "cmdline", display);
+      if (!ours) continue;
       XServerPid = stat.pid;
       continue;
     } else if (strncmp(stat.comm, "wineserver", 10) == 0) {
@@ -792,6 +797,7 @@ int main(int argc, char** argv) {
   UnderWine = version != nullptr;
   if (UnderWine) {
     if (!GetEnvironmentVariableA("DISPLAY", DisplayName, sizeof DisplayName)) DisplayName[0] = 0;
+    if (!GetEnvironmentVariableA("WINERUN_XVFB_PID", XvfbPid, sizeof XvfbPid)) XvfbPid[0] = 0;
     if (!GetEnvironmentVariableA("WINEPREFIX", Prefix, sizeof Prefix)) Prefix[0] = 0;
     FindUnixProcess(nullptr);
     if (!WineServerPid || (DisplayName[0] && !XServerPid))
