@@ -16,26 +16,21 @@ make deps installs every group. Installing needs root or passwordless sudo; othe
 USAGE
 }
 
-# The one list. A package may sit in two groups; it is installed and listed once.
-NAMES=(build show dist host test bench debian13)
-declare -A PURPOSE=(
-    [build]="cross-compiling"
-    [show]="Wine, a private X display, the pictures"
-    [dist]="release archives and their check"
-    [host]="host unit tests"
-    [test]="hardening, lint, window-manager tests"
-    [bench]="host tick benchmark"
-    [debian13]="Debian roots for make test-debian13"
-)
-declare -A PACKAGES_OF=(
-    [build]="g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make"
-    [show]="wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine"
-    [dist]="zip"
-    [host]="g++ googletest libgtest-dev libgmock-dev"
-    [test]="clang libclang-rt-dev valgrind cppcheck clang-format git openbox wmctrl x11-utils"
-    [bench]="libbenchmark-dev"
-    [debian13]="debootstrap git"
-)
+# The one list: a group a line, its purpose, then its packages. A package may sit in two
+# groups; it is installed and listed once.
+NAMES=()
+declare -A PURPOSE=() PACKAGES_OF=()
+while IFS='|' read -r name purpose packages; do
+    NAMES+=("$name") PURPOSE[$name]=$purpose PACKAGES_OF[$name]=$packages
+done <<'GROUPS'
+build|cross-compiling|g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make
+show|Wine, a private X display, the pictures|wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine
+dist|release archives and their check|zip
+host|host unit tests|g++ googletest libgtest-dev libgmock-dev
+test|hardening, lint, window-manager tests|clang libclang-rt-dev valgrind cppcheck clang-format git openbox wmctrl x11-utils
+bench|host tick benchmark|libbenchmark-dev
+debian13|Debian roots for make test-debian13|debootstrap git
+GROUPS
 
 log() { printf 'deps: %s\n' "$*" >&2; }
 
