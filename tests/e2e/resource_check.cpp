@@ -1,6 +1,8 @@
 // Acceptance driver: what the built programs carry: the angle dialog's template, the version
 // resource and the import table.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "e2e.h"
 #include "lobecast_version.h"
@@ -101,27 +103,13 @@ struct FileBytes {
   }
 };
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& data) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const DWORD size = GetFileSize(file, nullptr);
-  DWORD read = 0;
-  bool ok = size != INVALID_FILE_SIZE && size > 0;
-  if (ok) {
-    data.resize(size);
-    ok = ReadFile(file, data.data(), size, &read, nullptr) && read == size;
-  }
-  CloseHandle(file);
-  return ok;
-}
-
 // The import table, read from the file itself rather than through the loader, so that the
 // 32-bit driver reads the 64-bit program as well: the DLL names of the import directory (data
 // directory 1 of a PE32 or PE32+ optional header), located through the section table.
 void CheckImports(const std::string& exe) {
-  FileBytes f;
-  Require(ReadWholeFile(exe, f.data), "%s can be read", exe.c_str());
+  std::ifstream file(exe, std::ios::binary);
+  FileBytes f{{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}};
+  Require(!f.data.empty(), "%s can be read", exe.c_str());
   const DWORD pe = f.Get(0x3C, 4);
   Require(f.Get(0, 2) == 0x5A4D && f.Get(pe, 4) == 0x4550, "a PE file (MZ, then PE at 0x%lX)",
           static_cast<unsigned long>(pe));
