@@ -23,13 +23,14 @@ check() {
     fi
 }
 
-# forced | 32-bit loader | i386 probe | what is printed | the note on stderr (a part of it)
-while IFS='|' read -r forced loader i386 arch note; do
-    out=$(LOBECAST_WINE_ARCH=$forced LOBECAST_WINE32_LOADER=$dir/$loader LOBECAST_WINE64_LOADER=$dir/runs \
-        LOBECAST_I386_PROBE=$dir/$i386 "$repo/tools/wine-arch" --for "the tests run" 2>"$dir/err")
+# forced | 32-bit loader | 64-bit loader | i386 probe | option | what is printed | the note on
+# stderr (a part of it)
+while IFS='|' read -r forced loader loader64 i386 option arch note; do
+    out=$(LOBECAST_WINE_ARCH=$forced LOBECAST_WINE32_LOADER=$dir/$loader LOBECAST_WINE64_LOADER=$dir/$loader64 \
+        LOBECAST_I386_PROBE=$dir/$i386 "$repo/tools/wine-arch" --for "the tests run" $option 2>"$dir/err")
     rc=$?
     err=$(<"$dir/err")
-    label="LOBECAST_WINE_ARCH=$forced loader=$loader probe=$i386"
+    label="LOBECAST_WINE_ARCH=$forced loader=$loader loader64=$loader64 probe=$i386 $option"
     check "$label: exit" "$rc" "$([[ $arch == error ]] && echo 1 || echo 0)"
     [[ $arch == error ]] || check "$label: build" "$out" "$arch"
     if [[ -n $note ]]; then
@@ -38,14 +39,17 @@ while IFS='|' read -r forced loader i386 arch note; do
         check "$label: no note" "$err" ""
     fi
 done <<'EOF'
-|runs|refused|win32|
-|refused|runs|win64|this kernel cannot run 32-bit programs (
-|missing|runs|win32|
-|missing|refused|win64|this kernel cannot run 32-bit programs (a minimal i386 program: Exec format error)
-auto|refused|runs|win64|: the tests run the x86_64 build under wine64
-win64|runs|runs|win64|LOBECAST_WINE_ARCH=win64: the tests run the x86_64 build
-win32|refused|runs|win32|
-win3|runs|runs|error|use win32, win64 or leave it unset
+|runs|runs|refused||win32|
+|refused|runs|runs||win64|this kernel cannot run 32-bit programs (
+|missing|missing|runs||win32|
+|missing|runs|refused||win64|this kernel cannot run 32-bit programs (a minimal i386 program: Exec format error)
+|missing|runs|runs||win64|Wine's 32-bit side is not installed (wine32:i386; 'make deps' brings it): the tests run
+|missing|runs|runs|--kernel|win32|
+|missing|runs|refused|--kernel|win64|this kernel cannot run 32-bit programs (
+auto|refused|runs|runs||win64|: the tests run the x86_64 build under wine64
+win64|runs|runs|runs||win64|LOBECAST_WINE_ARCH=win64: the tests run the x86_64 build
+win32|refused|runs|runs||win32|
+win3|runs|runs|runs||error|use win32, win64 or leave it unset
 EOF
 check "--loader on a kernel without 32-bit" \
     "$(LOBECAST_WINE32_LOADER=$dir/refused LOBECAST_WINE64_LOADER=$dir/runs "$repo/tools/wine-arch" --loader)" "$dir/runs"
