@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <utility>
@@ -44,6 +45,7 @@ struct State {
   std::intptr_t lastWindow = 0;
   bool quitPosted = false;
   int quitCode = 0;
+  bool queueEnded = false;  // GetMessageA has answered 0 or -1
   Dialog dialog;
   std::string editText;
   int selStart = 0;
@@ -418,8 +420,14 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD
     return nullptr;
   }
   S().windows[id].proc = it->second.lpfnWndProc;
+  const std::intptr_t previous = S().lastWindow;
   S().lastWindow = id;
-  fake::Deliver(id, WM_CREATE, 0, 0);
+  // -1 from the create message destroys the window: the program gets no handle.
+  if (fake::Deliver(id, WM_CREATE, 0, 0) == -1) {
+    S().windows.erase(id);
+    S().lastWindow = previous;
+    return nullptr;
+  }
   return AsHandle<HWND>(id);
 }
 
@@ -450,7 +458,12 @@ int WINAPI MessageBoxA(HWND hwnd, LPCSTR text, LPCSTR caption, UINT type) {
 
 BOOL WINAPI ShowWindow(HWND hwnd, int showCommand) {
   Record("ShowWindow", {Id(hwnd), showCommand});
-  fake::Window& window = S().windows[Id(hwnd)];
+  auto it = S().windows.find(Id(hwnd));
+  if (it == S().windows.end()) {
+    fake::Error("ShowWindow of an unknown window");
+    return FALSE;
+  }
+  fake::Window& window = it->second;
   const bool wasShown = window.shown;
   window.shown = true;
   if (!wasShown)
@@ -465,17 +478,29 @@ BOOL WINAPI UpdateWindow(HWND hwnd) {
 }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
+  // A loop that does not stop on 0 or -1 would otherwise ask forever while the log grows.
+  if (S().queueEnded) {
+    std::fprintf(stderr,
+                 "fake GetMessageA: called again after it answered 0 or -1; the message loop "
+                 "must end there\n");
+    std::abort();
+  }
   Record("GetMessageA",
          {Id(hwnd), static_cast<std::intptr_t>(filterMin), static_cast<std::intptr_t>(filterMax)});
   auto& queue = S().script.queue;
   if (!queue.empty()) {
     *msg = queue.front();
     queue.pop_front();
-    if (msg->message == fake::Script::GetMessageFails) return -1;
+    if (msg->message == fake::Script::GetMessageFails) {
+      S().queueEnded = true;
+      return -1;
+    }
     if (!msg->hwnd && msg->message != WM_QUIT) msg->hwnd = fake::LastWindow();
-    return msg->message == WM_QUIT ? FALSE : TRUE;
+    S().queueEnded = msg->message == WM_QUIT;
+    return S().queueEnded ? FALSE : TRUE;
   }
   *msg = MSG{};
+  S().queueEnded = true;
   if (S().quitPosted) {
     msg->message = WM_QUIT;
     msg->wParam = static_cast<WPARAM>(S().quitCode);

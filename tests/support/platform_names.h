@@ -14,6 +14,7 @@
 #define VK_ESCAPE 0x1B
 #define VK_SPACE 0x20
 #define SW_SHOWNORMAL 1
+#define SW_SHOWMAXIMIZED 3
 #define SW_SHOWDEFAULT 10
 #define IDRETRY 4
 #endif

@@ -36,7 +36,8 @@ TEST_F(Shell, StartsUpInOrderAndReturnsTheQuitCode) {
   quit.message = WM_QUIT;
   quit.wParam = 7;
   fake::Scripted().queue = {quit};
-  EXPECT_EQ(Run(SW_SHOWNORMAL), 7);
+  // A shortcut set to start maximised: the window shows as WinMain is told.
+  EXPECT_EQ(Run(SW_SHOWMAXIMIZED), 7);
   EXPECT_EQ(ShellCalls(), (std::vector<std::string>{"RegisterClassExA", "CreateWindowExA",
                                                     "CreatePen", "SetTimer", "ShowWindow",
                                                     "UpdateWindow", "BeginPaint", "GetMessageA"}));
@@ -46,7 +47,7 @@ TEST_F(Shell, StartsUpInOrderAndReturnsTheQuitCode) {
       (std::vector<Args>{{0, 0x00CF0000, 0, 0, 1000, 700, 0, 0, fake::Id(fake::Instance()), 0}}));
   EXPECT_EQ(fake::Calls("CreateWindowExA")[0].text, "Lobecast|Lobecast");
   EXPECT_EQ(ArgsOf("SetTimer"), (std::vector<Args>{{fake::Id(hwnd), 1, 50, 0}}));
-  EXPECT_EQ(ArgsOf("ShowWindow"), (std::vector<Args>{{fake::Id(hwnd), SW_SHOWNORMAL}}));
+  EXPECT_EQ(ArgsOf("ShowWindow"), (std::vector<Args>{{fake::Id(hwnd), SW_SHOWMAXIMIZED}}));
   EXPECT_EQ(ArgsOf("GetMessageA"), (std::vector<Args>{{0, 0, 0}}));
   // The first paint comes after the size message: the heading is centred on the client.
   ASSERT_FALSE(fake::Calls("TextOutA").empty());

@@ -32,6 +32,7 @@ void MainWindowTest::SetUp() {
   RegisterClassExA(&windowClass);
   hwnd = CreateWindowExA(0, "Lobecast", "Lobecast", WS_OVERLAPPEDWINDOW, 0, 0, 1000, 700, nullptr,
                          nullptr, fake::Instance(), nullptr);
+  ASSERT_NE(hwnd, nullptr) << "the create message refused the window";
   Size(1000, 600);
   fake::ClearLog();
 }
