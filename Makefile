@@ -2,14 +2,16 @@
 # packages it needs and no more; `make deps` installs them all.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-B := $(abspath $(BUILD))
+# Any checkout path works, spaces included (make's own path functions split on them, so the
+# folder is joined by hand, and every recipe quotes it).
+B := $(if $(filter /%,$(BUILD)),$(BUILD),$(CURDIR)/$(BUILD))
 
-CMAKE_HOST  = cmake -S . -B $(B)/host -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_WIN32_DIR=$(B)/win32 \
-              -DLOBECAST_WIN64_DIR=$(B)/win64
-CMAKE_WIN32 = cmake -S . -B $(B)/win32 -DCMAKE_BUILD_TYPE=Release \
-              -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/i686-w64-mingw32.cmake
-CMAKE_WIN64 = cmake -S . -B $(B)/win64 -DCMAKE_BUILD_TYPE=Release \
-              -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/x86_64-w64-mingw32.cmake
+CMAKE_HOST  = cmake -S . -B "$(B)/host" -DCMAKE_BUILD_TYPE=Debug "-DLOBECAST_WIN32_DIR=$(B)/win32" \
+              "-DLOBECAST_WIN64_DIR=$(B)/win64"
+CMAKE_WIN32 = cmake -S . -B "$(B)/win32" -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/i686-w64-mingw32.cmake"
+CMAKE_WIN64 = cmake -S . -B "$(B)/win64" -DCMAKE_BUILD_TYPE=Release \
+              -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/x86_64-w64-mingw32.cmake"
 
 .PHONY: all deps host exe win64 wine-build test test-debian13 run demo dist clean format
 
@@ -38,32 +40,32 @@ as-yourself:
 	@if [ "$$(id -u)" = 0 ] && [ -n "$${SUDO_UID:-}" ] && [ "$$(stat -c %u .)" = "$$SUDO_UID" ]; then \
 	  echo "make: $(B) would belong to root: run make as yourself, not with sudo" \
 	    "('sudo make deps' is the one step that needs root)." >&2; exit 1; fi
-	@[ ! -e $(B) ] || [ -w $(B) ] || { echo "make: $(B) is not writable by $$(id -un)" \
-	  "(made by an earlier sudo make?); remove it with: sudo rm -rf $(B)" >&2; exit 1; }
+	@[ ! -e "$(B)" ] || [ -w "$(B)" ] || { echo "make: $(B) is not writable by $$(id -un)" \
+	  "(made by an earlier sudo make?); remove it with: sudo rm -rf '$(B)'" >&2; exit 1; }
 
 # The acceptance tests run the build that tools/wine-arch names (it says so when that is not
 # the i686 one); LOBECAST_WINE_ARCH=win32|win64 forces either.
 host: deps-test
-	@mkdir -p $(B)
+	@mkdir -p "$(B)"
 	@arch=$$(tools/wine-arch --for "the acceptance tests run") && \
-	  $(CMAKE_HOST) -DLOBECAST_WINE_ARCH=$$arch > $(B)/host-configure.log 2>&1 || \
-	  { cat $(B)/host-configure.log; exit 1; }
-	cmake --build $(B)/host -j $(JOBS)
+	  $(CMAKE_HOST) -DLOBECAST_WINE_ARCH=$$arch > "$(B)/host-configure.log" 2>&1 || \
+	  { cat "$(B)/host-configure.log"; exit 1; }
+	cmake --build "$(B)/host" -j $(JOBS)
 
 exe: deps-build
-	@mkdir -p $(B)
-	@$(CMAKE_WIN32) > $(B)/win32-configure.log 2>&1 || { cat $(B)/win32-configure.log; exit 1; }
-	cmake --build $(B)/win32 -j $(JOBS)
+	@mkdir -p "$(B)"
+	@$(CMAKE_WIN32) > "$(B)/win32-configure.log" 2>&1 || { cat "$(B)/win32-configure.log"; exit 1; }
+	cmake --build "$(B)/win32" -j $(JOBS)
 
 # The 64-bit build catches pointer and LONG truncation faults, and it is what Wine runs where
 # the kernel cannot run 32-bit programs.
 win64: deps-build
-	@mkdir -p $(B)
-	@$(CMAKE_WIN64) > $(B)/win64-configure.log 2>&1 || { cat $(B)/win64-configure.log; exit 1; }
-	cmake --build $(B)/win64 -j $(JOBS)
+	@mkdir -p "$(B)"
+	@$(CMAKE_WIN64) > "$(B)/win64-configure.log" 2>&1 || { cat "$(B)/win64-configure.log"; exit 1; }
+	cmake --build "$(B)/win64" -j $(JOBS)
 
 test: deps-test host exe win64
-	ctest --test-dir $(B)/host --output-on-failure
+	ctest --test-dir "$(B)/host" --output-on-failure
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
 # debootstrap and kept in /var/cache/lobecast (LOBECAST_ROOTS names another folder); needs
@@ -83,21 +85,21 @@ run: demo
 else
 run: wine-build
 	@arch=$$(tools/wine-arch --for "make run runs") && \
-	  tools/winerun --build $(B) --arch $$arch --user-display --timeout 0 -- $(B)/$$arch/lobecast.exe
+	  tools/winerun --build "$(B)" --arch $$arch --user-display --timeout 0 -- "$(B)/$$arch/lobecast.exe"
 endif
 
 demo: wine-build
 	@arch=$$(tools/wine-arch --for "the demo tour shows") && \
-	  tools/winerun --build $(B) --arch $$arch --desktop 1024x768 \
-	    --timeout 170 -- tools/demo-tour.sh $(B)/$$arch/lobecast.exe $(B)/demo
+	  tools/winerun --build "$(B)" --arch $$arch --desktop 1024x768 \
+	    --timeout 170 -- tools/demo-tour.sh "$(B)/$$arch/lobecast.exe" "$(B)/demo"
 
 # The release archives, 32-bit and 64-bit (the program and a short text readme), and their
 # SHA256SUMS in $(B)/dist; the same commit gives the same bytes (tools/dist.sh says how).
 dist: deps-dist exe win64
-	@tools/dist.sh $(B)/win32 $(B)/win64 $(B)/dist
+	@tools/dist.sh "$(B)/win32" "$(B)/win64" "$(B)/dist"
 
 clean:
-	rm -rf $(B)
+	rm -rf "$(B)"
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
@@ -108,34 +110,34 @@ format:
 # FUZZ_SECONDS on a scratch copy of tests/fuzz/corpus; a failing input is left in
 # $(B)/host-fuzz/ as crash-* (replay: $(B)/host-fuzz/parse_angle_fuzz FILE).
 FUZZ_SECONDS ?= 60
-CMAKE_ASAN = cmake -S . -B $(B)/host-asan -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_SANITIZE=ON
-CMAKE_FUZZ = cmake -S tests/fuzz -B $(B)/host-fuzz -DCMAKE_CXX_COMPILER=clang++
+CMAKE_ASAN = cmake -S . -B "$(B)/host-asan" -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_SANITIZE=ON
+CMAKE_FUZZ = cmake -S tests/fuzz -B "$(B)/host-fuzz" -DCMAKE_CXX_COMPILER=clang++
 
 .PHONY: host-asan fuzz-build fuzz
 
 host-asan: deps-test
-	@mkdir -p $(B)
-	@$(CMAKE_ASAN) > $(B)/host-asan-configure.log 2>&1 || { cat $(B)/host-asan-configure.log; exit 1; }
-	cmake --build $(B)/host-asan -j $(JOBS)
+	@mkdir -p "$(B)"
+	@$(CMAKE_ASAN) > "$(B)/host-asan-configure.log" 2>&1 || { cat "$(B)/host-asan-configure.log"; exit 1; }
+	cmake --build "$(B)/host-asan" -j $(JOBS)
 
 fuzz-build: deps-test
-	@mkdir -p $(B)
-	@$(CMAKE_FUZZ) > $(B)/host-fuzz-configure.log 2>&1 || { cat $(B)/host-fuzz-configure.log; exit 1; }
-	cmake --build $(B)/host-fuzz -j $(JOBS)
+	@mkdir -p "$(B)"
+	@$(CMAKE_FUZZ) > "$(B)/host-fuzz-configure.log" 2>&1 || { cat "$(B)/host-fuzz-configure.log"; exit 1; }
+	cmake --build "$(B)/host-fuzz" -j $(JOBS)
 
 fuzz: fuzz-build
-	rm -rf $(B)/host-fuzz/make-corpus && cp -r tests/fuzz/corpus $(B)/host-fuzz/make-corpus
-	$(B)/host-fuzz/parse_angle_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=128 \
-	  -dict=tests/fuzz/parse_angle.dict -artifact_prefix=$(B)/host-fuzz/ $(B)/host-fuzz/make-corpus
+	rm -rf "$(B)/host-fuzz/make-corpus" && cp -r tests/fuzz/corpus "$(B)/host-fuzz/make-corpus"
+	"$(B)/host-fuzz/parse_angle_fuzz" -max_total_time=$(FUZZ_SECONDS) -max_len=128 \
+	  -dict=tests/fuzz/parse_angle.dict "-artifact_prefix=$(B)/host-fuzz/" "$(B)/host-fuzz/make-corpus"
 
 # --- Benchmarks: make bench ------------------------------------------------------------------
 # The program, the baseline window and the probe (all in the exe tree), and the host tick
 # benchmark in a Release tree of its own; then bench/run.sh runs them under Wine on private
 # displays (a few minutes) and writes $(BUILD)/bench/results.md.
-CMAKE_BENCH_HOST = cmake -S . -B $(B)/bench-host -DCMAKE_BUILD_TYPE=Release
+CMAKE_BENCH_HOST = cmake -S . -B "$(B)/bench-host" -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: bench
 bench: deps-bench wine-build
-	@$(CMAKE_BENCH_HOST) > $(B)/bench-host-configure.log 2>&1 || { cat $(B)/bench-host-configure.log; exit 1; }
-	cmake --build $(B)/bench-host -j $(JOBS) --target lobecast_tick_bench
-	bench/run.sh $(B)
+	@$(CMAKE_BENCH_HOST) > "$(B)/bench-host-configure.log" 2>&1 || { cat "$(B)/bench-host-configure.log"; exit 1; }
+	cmake --build "$(B)/bench-host" -j $(JOBS) --target lobecast_tick_bench
+	bench/run.sh "$(B)"

@@ -14,7 +14,7 @@ rm -rf "$work" && mkdir -p "$work" || exit 1
 first=$(date +%s)
 
 # Configured as the Makefile's exe target configures build/win32; only the program is built.
-again=$work/second-i686-build
+again="$work/second i686 build"  # a folder with spaces, as a checkout may be
 (
     umask 077
     cmake -S "$src" -B "$again" -DCMAKE_BUILD_TYPE=Release \
