@@ -56,15 +56,8 @@ printf '#!/bin/sh\necho wine-8.0\n' >"$dir/runs"
 { printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\377\000'; head -c 64 /dev/zero; } >"$dir/refused"
 chmod +x "$dir"/bin/* "$dir/runs" "$dir/refused"
 
-passed=0 failed=0
-check() {
-    if [[ $2 == "$3" ]]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAIL %s: got [%s], expected [%s]\n' "$1" "$2" "$3"
-    fi
-}
+# shellcheck source=check.sh
+source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 
 # apt's answer | the i386 probe | installed before | exit | installed after (all, no-wine32,
 # none) | the messages: "=TEXT" all of them (\n between lines), "-" none at all, else a part
@@ -100,5 +93,4 @@ EOF
 # On the mirror mid-sync, the i386 architecture stays added for the next 'make deps'.
 check "midsync: i386 added" "$(cat "$dir/state-midsync-runs/archs")" i386
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+tally

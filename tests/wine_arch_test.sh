@@ -13,15 +13,8 @@ printf '#!/bin/sh\necho wine-8.0\n' >"$dir/runs" && chmod +x "$dir/runs"
 { printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000\002\000\377\000'; head -c 64 /dev/zero; } >"$dir/refused"
 chmod +x "$dir/refused"
 
-passed=0 failed=0
-check() {
-    if [[ $2 == "$3" ]]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAIL %s: got [%s], expected [%s]\n' "$1" "$2" "$3"
-    fi
-}
+# shellcheck source=check.sh
+source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 
 # forced | 32-bit loader | 64-bit loader | i386 probe | option | what is printed | the note on
 # stderr (a part of it)
@@ -65,5 +58,4 @@ case $err in
 esac
 [[ $err == *deps.sh* ]] && check "forced win32: no deps.sh advice" "$err" "(no mention of deps.sh)"
 
-echo "$passed passed, $failed failed"
-((failed == 0))
+tally
