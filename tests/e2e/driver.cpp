@@ -653,7 +653,7 @@ void ProbePaused(const std::string& file, const char* angle) {
   Screen s = LoadStatic(file, hwnd);
   Image im;
   Require(WaitStable(hwnd, Bound, im), "the picture is still (paused)");
-  if (angle) AngleLineShows(im, std::atoi(angle));
+  if (angle && !AngleLineShows(im, std::atoi(angle))) KeepPicture(im, "probe-paused-angle-line");
   int step = 0;
   const int n = ShownStep(im, s.g, s.m, &step);
   if (n < 0) KeepPicture(im, "probe-paused");
