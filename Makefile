@@ -13,7 +13,7 @@ CMAKE_WIN32 = cmake -S . -B "$(B)/win32" -DCMAKE_BUILD_TYPE=Release \
 CMAKE_WIN64 = cmake -S . -B "$(B)/win64" -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/x86_64-w64-mingw32.cmake"
 
-.PHONY: all deps host exe win64 wine-build test test-debian13 run demo dist clean format
+.PHONY: all deps host exe win64 msvc32 msvc64 wine-build test test-debian13 run demo dist clean format
 
 all: exe
 
@@ -21,7 +21,7 @@ all: exe
 # takes build; running the program adds show; the tests add dist, host and test, the
 # benchmarks host and bench. Installing needs root: `sudo make deps` once, then the rest as
 # yourself.
-.PHONY: deps-build deps-show deps-dist deps-test deps-bench as-yourself
+.PHONY: deps-build deps-show deps-dist deps-test deps-bench deps-msvc as-yourself
 deps:
 	@tools/deps.sh
 deps-build: as-yourself
@@ -34,6 +34,8 @@ deps-test: as-yourself
 	@tools/deps.sh build show dist host test
 deps-bench: as-yourself
 	@tools/deps.sh build show host bench
+deps-msvc: as-yourself
+	@tools/deps.sh build msvc
 
 # `sudo make run` in your own checkout would leave a build folder that belongs to root.
 as-yourself:
@@ -63,6 +65,37 @@ win64: deps-build
 	@mkdir -p "$(B)"
 	@$(CMAKE_WIN64) > "$(B)/win64-configure.log" 2>&1 || { cat "$(B)/win64-configure.log"; exit 1; }
 	cmake --build "$(B)/win64" -j $(JOBS)
+
+# The MSVC branch of CMakeLists.txt, built by clang-cl, lld-link and llvm-rc with Wine's headers
+# and import libraries as the SDK (cmake/clang-cl-common.cmake), in $(B)/msvc32 and $(B)/msvc64.
+# Only where Wine's headers compile in MSVC mode (Wine 10 on): Wine 8's winnt.h defines
+# functions named after clang's builtins. Wine's i386 import libraries come from
+# libwine-dev:i386, unpacked into $(B)/wine-i386 where that package is not installed.
+WINE_INCLUDE = /usr/include/wine/wine
+MSVC_PROBE = printf '\043include <windows.h>\n' > "$(B)/msvc-probe.cpp" && \
+  clang --driver-mode=cl --target=x86_64-pc-windows-msvc -imsvc $(WINE_INCLUDE)/msvcrt \
+    -imsvc $(WINE_INCLUDE)/windows /TP /Zs -- "$(B)/msvc-probe.cpp" > "$(B)/msvc-probe.log" 2>&1 || \
+  { echo "make: $@ skipped: Wine's headers here (Wine 8) do not compile in MSVC mode" \
+      "($(B)/msvc-probe.log); Wine 10's do (Debian 13)"; exit 0; }
+I386_LIBS = $(firstword $(wildcard /usr/lib/*/wine/i386-windows/libkernel32.a))
+
+msvc64: deps-msvc
+	@mkdir -p "$(B)" && $(MSVC_PROBE) && \
+	  { cmake -S . -B "$(B)/msvc64" -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/clang-cl-x64.cmake" \
+	      > "$(B)/msvc64-configure.log" 2>&1 || { cat "$(B)/msvc64-configure.log"; exit 1; }; } && \
+	  cmake --build "$(B)/msvc64" -j $(JOBS)
+
+msvc32: deps-msvc
+	@mkdir -p "$(B)" && $(MSVC_PROBE) && \
+	  libs="$(if $(I386_LIBS),$(dir $(I386_LIBS)),$(B)/wine-i386/usr/lib/i386-linux-gnu/wine/i386-windows)" && \
+	  { [ -e "$$libs/libkernel32.a" ] || ( cd "$(B)" && rm -rf wine-i386 libwine-dev_*_i386.deb && \
+	      apt-get download -q libwine-dev:i386 > wine-i386.log 2>&1 && \
+	      dpkg-deb -x libwine-dev_*_i386.deb wine-i386 ) || \
+	    { echo "make: $@: apt-get download libwine-dev:i386 failed ($(B)/wine-i386.log)"; exit 1; }; } && \
+	  { cmake -S . -B "$(B)/msvc32" -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/clang-cl-x86.cmake" \
+	      "-DLOBECAST_WINE_LIBS=$$libs" > "$(B)/msvc32-configure.log" 2>&1 || \
+	    { cat "$(B)/msvc32-configure.log"; exit 1; }; } && \
+	  cmake --build "$(B)/msvc32" -j $(JOBS)
 
 test: deps-test host exe win64
 	ctest --test-dir "$(B)/host" --output-on-failure

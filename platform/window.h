@@ -27,9 +27,9 @@
 #define CS_HREDRAW 0x0002
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
 
-// Stock resources.
-#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
-#define IDC_ARROW MAKEINTRESOURCEA(32512)
+// Source annotations, which only the SDK's analysers read.
+#define _In_
+#define _In_opt_
 
 // Metrics, dialog results and message boxes.
 #define SM_CXFULLSCREEN 16

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "platform/window.h"
+#include "res/resource.h"
 
 // Dialog template and edit control ids in the program's resources.
-constexpr int AngleDialogId = 101;
-constexpr int AngleEditId = 1001;
+constexpr int AngleDialogId = IDD_ANGLE;
+constexpr int AngleEditId = IDC_ANGLE_EDIT;
 
 INT_PTR CALLBACK AngleDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -6,9 +6,14 @@ namespace {
 const char AppName[] = "Lobecast";
 const int WindowWidth = 1000;
 const int WindowHeight = 700;
+// IDI_APPLICATION and IDC_ARROW, spelled for the ANSI calls so a build with UNICODE defined
+// still compiles.
+const LPCSTR ApplicationIcon = MAKEINTRESOURCEA(32512);
+const LPCSTR ArrowCursor = MAKEINTRESOURCEA(32512);
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+// Annotated as the SDK declares it: cl.exe reports any difference (C28251).
+int WINAPI WinMain(_In_ HINSTANCE instance, _In_opt_ HINSTANCE, _In_ LPSTR, _In_ int showCommand) {
   WNDCLASSEXA windowClass;
   windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;  // repaint everything on a resize
@@ -16,12 +21,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   windowClass.cbClsExtra = 0;
   windowClass.cbWndExtra = 0;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIconA(nullptr, ApplicationIcon);
+  windowClass.hCursor = LoadCursorA(nullptr, ArrowCursor);
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   windowClass.lpszMenuName = nullptr;
   windowClass.lpszClassName = AppName;
-  windowClass.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hIconSm = LoadIconA(nullptr, ApplicationIcon);
   RegisterClassExA(&windowClass);
 
   HWND hwnd = CreateWindowExA(0, AppName, AppName, WS_OVERLAPPEDWINDOW, 0, 0, WindowWidth,

@@ -8,4 +8,5 @@ constexpr UINT_PTR TimerId = 1;
 constexpr UINT TimerPeriodMs = 50;
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+int WINAPI WinMain(_In_ HINSTANCE instance, _In_opt_ HINSTANCE previous, _In_ LPSTR commandLine,
+                   _In_ int showCommand);

@@ -19,6 +19,7 @@
 
 #include "e2e.h"
 #include "model/steering.h"
+#include "res/resource.h"
 
 int ResourceScenario(const std::string& exe);
 int StressScenario(const std::string& exe);
@@ -88,7 +89,7 @@ std::string Join(const std::vector<int>& v, size_t max) {
 }
 
 namespace {
-const int AngleEditId = 1001;
+const int AngleEditId = IDC_ANGLE_EDIT;
 
 // LOBECAST_E2E_VERBOSE=1 prints every poll's analysis.
 bool Verbose() {

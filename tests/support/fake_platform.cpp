@@ -1,6 +1,7 @@
 // Recording stand-in for the platform calls: logs every call, answers from a script, delivers
 // the synchronous messages the program relies on and tracks objects and device contexts.
 #include "fake_platform.h"
+#include "res/resource.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -636,7 +637,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result) {
 
 HWND WINAPI GetDlgItem(HWND dialog, int id) {
   Record("GetDlgItem", {Id(dialog), id});
-  if (Id(dialog) == S().dialog.hwnd && id == 1001) return AsHandle<HWND>(S().dialog.edit);
+  if (Id(dialog) == S().dialog.hwnd && id == IDC_ANGLE_EDIT) return AsHandle<HWND>(S().dialog.edit);
   return nullptr;
 }
 
