@@ -637,10 +637,12 @@ bool AngleLineShows(const Image& im, int angle) {
   }
   DeleteObject(title);
   DeleteObject(subtitle);
+  // An arc on the white beside the text is no fault of the text: a pause at a later step can
+  // bring the top element's arc up into these rows.
   int differ = 0, ink = 0;
   for (int y = y0; ok && y < y1; ++y)
     for (int x = 0; x < im.w; ++x) {
-      differ += im.At(x, y) != g.At(x, y);
+      differ += im.At(x, y) != g.At(x, y) && !(im.At(x, y) == PureRed && g.At(x, y) == White);
       ink += g.At(x, y) != White;
     }
   return Check(ok && ink > 100 && differ == 0,
