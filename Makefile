@@ -45,13 +45,9 @@ as-yourself:
 	@[ ! -e "$(B)" ] || [ -w "$(B)" ] || { echo "make: $(B) is not writable by $$(id -un)" \
 	  "(made by an earlier sudo make?); remove it with: sudo rm -rf '$(B)'" >&2; exit 1; }
 
-# The acceptance tests run the build that tools/wine-arch names (it says so when that is not
-# the i686 one); LOBECAST_WINE_ARCH=win32|win64 forces either.
 host: deps-test
 	@mkdir -p "$(B)"
-	@arch=$$(tools/wine-arch --for "the acceptance tests run") && \
-	  $(CMAKE_HOST) -DLOBECAST_WINE_ARCH=$$arch > "$(B)/host-configure.log" 2>&1 || \
-	  { cat "$(B)/host-configure.log"; exit 1; }
+	@$(CMAKE_HOST) > "$(B)/host-configure.log" 2>&1 || { cat "$(B)/host-configure.log"; exit 1; }
 	cmake --build "$(B)/host" -j $(JOBS)
 
 exe: deps-build
@@ -67,38 +63,44 @@ win64: deps-build
 	cmake --build "$(B)/win64" -j $(JOBS)
 
 # The MSVC branch of CMakeLists.txt, built by clang-cl, lld-link and llvm-rc with Wine's headers
-# and import libraries as the SDK (cmake/clang-cl-common.cmake), in $(B)/msvc32 and $(B)/msvc64.
-# Only where Wine's headers compile in MSVC mode (Wine 10 on): Wine 8's winnt.h defines
-# functions named after clang's builtins. Wine's i386 import libraries come from
-# libwine-dev:i386, unpacked into $(B)/wine-i386 where that package is not installed.
+# and import libraries as the SDK (cmake/clang-cl-common.cmake), in $(B)/msvc32 and $(B)/msvc64;
+# their tests run the mingw build's driver against them. Only where Wine's headers compile in
+# MSVC mode (Wine 10 on): Wine 8's winnt.h defines functions named after clang's builtins.
+# Wine's i386 import libraries come from libwine-dev:i386, unpacked into $(B)/wine-i386 where
+# that package is not installed. Where a tree cannot be built, $(B)/msvcNN.skipped says why,
+# and the host tree lists its tests as skipped.
 WINE_INCLUDE = /usr/include/wine/wine
+MSVC_SKIP = { echo "make: $@ skipped: $$why"; echo "$$why" > "$(B)/$@.skipped"; exit 0; }
 MSVC_PROBE = printf '\043include <windows.h>\n' > "$(B)/msvc-probe.cpp" && \
   clang --driver-mode=cl --target=x86_64-pc-windows-msvc -imsvc $(WINE_INCLUDE)/msvcrt \
     -imsvc $(WINE_INCLUDE)/windows /TP /Zs -- "$(B)/msvc-probe.cpp" > "$(B)/msvc-probe.log" 2>&1 || \
-  { echo "make: $@ skipped: Wine's headers here (Wine 8) do not compile in MSVC mode" \
-      "($(B)/msvc-probe.log); Wine 10's do (Debian 13)"; exit 0; }
+  { why="Wine's headers here ($$(wine --version)) do not compile in MSVC mode ($(B)/msvc-probe.log); Wine 10's do"; \
+    $(MSVC_SKIP); }
+MSVC_CONFIGURE = cmake -S . -B "$(B)/$@" -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/clang-cl-$(1).cmake" \
+  "-DLOBECAST_E2E_DRIVER=$(B)/$(2)/tests/e2e/lobecast_e2e.exe"
 I386_LIBS = $(firstword $(wildcard /usr/lib/*/wine/i386-windows/libkernel32.a))
 
-msvc64: deps-msvc
-	@mkdir -p "$(B)" && $(MSVC_PROBE) && \
-	  { cmake -S . -B "$(B)/msvc64" -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/clang-cl-x64.cmake" \
-	      > "$(B)/msvc64-configure.log" 2>&1 || { cat "$(B)/msvc64-configure.log"; exit 1; }; } && \
-	  cmake --build "$(B)/msvc64" -j $(JOBS)
+msvc64: deps-msvc win64
+	@mkdir -p "$(B)" && rm -f "$(B)/$@.skipped" && $(MSVC_PROBE) && \
+	  { $(call MSVC_CONFIGURE,x64,win64) > "$(B)/$@-configure.log" 2>&1 || \
+	    { cat "$(B)/$@-configure.log"; exit 1; }; } && \
+	  cmake --build "$(B)/$@" -j $(JOBS)
 
-msvc32: deps-msvc
-	@mkdir -p "$(B)" && $(MSVC_PROBE) && \
+msvc32: deps-msvc exe
+	@mkdir -p "$(B)" && rm -f "$(B)/$@.skipped" && $(MSVC_PROBE) && \
 	  libs="$(if $(I386_LIBS),$(dir $(I386_LIBS)),$(B)/wine-i386/usr/lib/i386-linux-gnu/wine/i386-windows)" && \
 	  { [ -e "$$libs/libkernel32.a" ] || ( cd "$(B)" && rm -rf wine-i386 libwine-dev_*_i386.deb && \
 	      apt-get download -q libwine-dev:i386 > wine-i386.log 2>&1 && \
 	      dpkg-deb -x libwine-dev_*_i386.deb wine-i386 ) || \
-	    { echo "make: $@: apt-get download libwine-dev:i386 failed ($(B)/wine-i386.log)"; exit 1; }; } && \
-	  { cmake -S . -B "$(B)/msvc32" -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/clang-cl-x86.cmake" \
-	      "-DLOBECAST_WINE_LIBS=$$libs" > "$(B)/msvc32-configure.log" 2>&1 || \
-	    { cat "$(B)/msvc32-configure.log"; exit 1; }; } && \
-	  cmake --build "$(B)/msvc32" -j $(JOBS)
+	    { why="apt-get download libwine-dev:i386 failed ($(B)/wine-i386.log)"; $(MSVC_SKIP); }; } && \
+	  { $(call MSVC_CONFIGURE,x86,win32) "-DLOBECAST_WINE_LIBS=$$libs" > "$(B)/$@-configure.log" 2>&1 || \
+	    { cat "$(B)/$@-configure.log"; exit 1; }; } && \
+	  cmake --build "$(B)/$@" -j $(JOBS)
 
-test: deps-test host exe win64
-	ctest --test-dir "$(B)/host" --output-on-failure
+# Every tree's tests: all of them in the tree of the build that Wine runs here (tools/wine-arch
+# names it), the quick ones in the other Windows trees; then one line that totals them.
+test: deps-test exe win64 msvc32 msvc64 host
+	@tests/ctest-trees.sh "$(B)"
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
 # debootstrap and kept in /var/cache/lobecast (LOBECAST_ROOTS names another folder); needs

@@ -2,7 +2,7 @@
 // the angle dialog, and judges its client area pixel by pixel.
 //
 //   lobecast_e2e.exe SCENARIO PATH\TO\lobecast.exe
-//     startup, run, reset, angle, resize, fullrun, resource, model, stress
+//     startup, run, reset, angle, resize, fullrun, model, stress
 //   lobecast_e2e.exe probe-static OUT.bmp      (attach to a running program; for real_keys.sh)
 //   lobecast_e2e.exe probe-running STATIC.bmp
 //   lobecast_e2e.exe probe-paused STATIC.bmp [ANGLE]
@@ -21,7 +21,6 @@
 #include "model/steering.h"
 #include "res/resource.h"
 
-int ResourceScenario(const std::string& exe);
 int StressScenario(const std::string& exe);
 
 namespace {
@@ -718,8 +717,7 @@ void ProbeResized(const std::string& file, int step, int phaseStep) {
 int Usage() {
   std::fprintf(stderr,
                "usage: lobecast_e2e.exe SCENARIO PATH\\TO\\lobecast.exe\n"
-               "       lobecast_e2e.exe resource LOBECAST.EXE...\n"
-               "  scenarios: startup run reset angle resize fullrun resource model stress\n"
+               "  scenarios: startup run reset angle resize fullrun model stress\n"
                "       lobecast_e2e.exe probe-static OUT.bmp | probe-running STATIC.bmp |"
                " probe-paused STATIC.bmp [ANGLE]\n"
                "       lobecast_e2e.exe probe-dialog SHOWN | probe-resized STATIC.bmp STEP"
@@ -732,10 +730,8 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string scenario = argv[1];
   const std::string arg = argv[2];
-  // resource takes any number of programs; probe-paused an optional angle; probe-resized two
-  // numbers more; the rest one argument.
-  const bool argsOk = scenario == "resource"        ? true
-                      : scenario == "probe-paused"  ? argc <= 4
+  // probe-paused takes an optional angle, probe-resized two numbers more, the rest one argument.
+  const bool argsOk = scenario == "probe-paused"    ? argc <= 4
                       : scenario == "probe-resized" ? argc == 5
                                                     : argc == 3;
   if (!argsOk) return Usage();
@@ -753,8 +749,6 @@ int main(int argc, char** argv) {
       ResizeScenario(arg);
     else if (scenario == "fullrun")
       FullRunScenario(arg);
-    else if (scenario == "resource")
-      for (int i = 2; i < argc; ++i) ResourceScenario(argv[i]);
     else if (scenario == "model")
       ModelScenario();
     else if (scenario == "stress")

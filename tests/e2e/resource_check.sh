@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# What a built program carries, read from the file with binutils (no Wine needed, any PE):
+# its subsystem, the DLLs it imports, the angle dialog's template and the version resource as
+# the resource compiler prints them back. Compared with the expected text, line by line.
+# usage: resource_check.sh WINDRES OBJDUMP PROGRAM EXPECTED
+set -uo pipefail
+windres=$1 objdump=$2 program=$3 expected=$4
+
+headers=$("$objdump" -p "$program") || exit 1
+resources=$("$windres" -i "$program" -O rc) || exit 1
+actual=$(
+    sed -n 's/^Subsystem\t*[0-9a-f]*\t*/subsystem /p' <<<"$headers"
+    # Names in any case: the import libraries of mingw-w64 and of Wine spell them differently.
+    sed -n 's/^\tDLL Name: /imports /p' <<<"$headers" | tr 'A-Z' 'a-z' | sort
+    awk '/Delay Import Directory/ { print "delay-loaded imports", ($3 $4 ~ /[1-9a-fA-F]/) ? "some" : "none" }' <<<"$headers"
+    # The dialog and version resources, without windres's comments and blank lines.
+    awk '/^\/\* Type: / { keep = ($3 == "dialog" || $3 == "version") }
+         keep && !/^ *$/ && !/^\/\*/ && !/^ *Name: /' <<<"$resources"
+)
+if ! diff -u --label expected --label "$program" "$expected" - <<<"$actual"; then
+    echo "FAIL: $program differs from $expected (lines marked - expected, + found)"
+    exit 1
+fi
+echo "PASS: $program carries the expected dialog, version resource and imports"
