@@ -139,31 +139,17 @@ clean:
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
-# --- Hardening: the sanitized host tests and the angle fuzzer -----------------------------
-# `make test` needs none of these first: its sanitize.unit and fuzz.parse_angle tests bring
-# $(B)/host-asan and $(B)/host-fuzz up to date themselves. `make fuzz` fuzzes ParseAngle for
-# FUZZ_SECONDS on a scratch copy of tests/fuzz/corpus; a failing input is left in
-# $(B)/host-fuzz/ as crash-* (replay: $(B)/host-fuzz/parse_angle_fuzz FILE).
-FUZZ_SECONDS ?= 60
+# --- Hardening: the sanitized host tests -----------------------------------------------------
+# `make test` needs no `make host-asan` first: its sanitize.unit test brings $(B)/host-asan up
+# to date itself.
 CMAKE_ASAN = cmake -S . -B "$(B)/host-asan" -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_SANITIZE=ON
-CMAKE_FUZZ = cmake -S tests/fuzz -B "$(B)/host-fuzz" -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: host-asan fuzz-build fuzz
+.PHONY: host-asan
 
 host-asan: deps-test
 	@mkdir -p "$(B)"
 	@$(CMAKE_ASAN) > "$(B)/host-asan-configure.log" 2>&1 || { cat "$(B)/host-asan-configure.log"; exit 1; }
 	cmake --build "$(B)/host-asan" -j $(JOBS)
-
-fuzz-build: deps-test
-	@mkdir -p "$(B)"
-	@$(CMAKE_FUZZ) > "$(B)/host-fuzz-configure.log" 2>&1 || { cat "$(B)/host-fuzz-configure.log"; exit 1; }
-	cmake --build "$(B)/host-fuzz" -j $(JOBS)
-
-fuzz: fuzz-build
-	rm -rf "$(B)/host-fuzz/make-corpus" && cp -r tests/fuzz/corpus "$(B)/host-fuzz/make-corpus"
-	"$(B)/host-fuzz/parse_angle_fuzz" -max_total_time=$(FUZZ_SECONDS) -max_len=128 \
-	  -dict=tests/fuzz/parse_angle.dict "-artifact_prefix=$(B)/host-fuzz/" "$(B)/host-fuzz/make-corpus"
 
 # --- Benchmarks: make bench ------------------------------------------------------------------
 # The program, the baseline window and the probe (all in the exe tree), and the host tick
