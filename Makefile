@@ -92,14 +92,14 @@ msvc32: deps-msvc exe
 	  { [ -e "$$libs/libkernel32.a" ] || ( cd "$(B)" && rm -rf wine-i386 libwine-dev_*_i386.deb && \
 	      apt-get download -q libwine-dev:i386 > wine-i386.log 2>&1 && \
 	      dpkg-deb -x libwine-dev_*_i386.deb wine-i386 ) || \
-	    { why="apt-get download libwine-dev:i386 failed ($(B)/wine-i386.log)"; $(MSVC_SKIP); }; } && \
+	    { why="apt-get download libwine-dev:i386 failed: $$(grep -m1 '^E:' "$(B)/wine-i386.log")"; $(MSVC_SKIP); }; } && \
 	  { $(call MSVC_CONFIGURE,x86,win32) "-DLOBECAST_WINE_LIBS=$$libs" > "$(B)/$@-configure.log" 2>&1 || \
 	    { cat "$(B)/$@-configure.log"; exit 1; }; } && \
 	  cmake --build "$(B)/$@" -j $(JOBS)
 
 # Every tree's tests: all of them in the tree of the build that Wine runs here (tools/wine-arch
 # names it), the quick ones in the other Windows trees; then one line that totals them.
-test: deps-test exe win64 msvc32 msvc64 host
+test: deps-test exe win64 msvc32 msvc64 host host-asan
 	@tests/ctest-trees.sh "$(B)"
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
@@ -140,8 +140,8 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 # --- Hardening: the sanitized host tests -----------------------------------------------------
-# `make test` needs no `make host-asan` first: its sanitize.unit test brings $(B)/host-asan up
-# to date itself.
+# The host tests again under AddressSanitizer and UBSan, in a tree of their own that make test
+# builds before its sanitize.unit test runs them.
 CMAKE_ASAN = cmake -S . -B "$(B)/host-asan" -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_SANITIZE=ON
 
 .PHONY: host-asan
