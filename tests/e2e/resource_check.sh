@@ -13,9 +13,12 @@ actual=$(
     # Names in any case: the import libraries of mingw-w64 and of Wine spell them differently.
     sed -n 's/^\tDLL Name: /imports /p' <<<"$headers" | tr 'A-Z' 'a-z' | sort
     awk '/Delay Import Directory/ { print "delay-loaded imports", ($3 $4 ~ /[1-9a-fA-F]/) ? "some" : "none" }' <<<"$headers"
-    # The dialog and version resources, without windres's comments and blank lines.
+    # The dialog and version resources, without windres's comments and blank lines; window
+    # class names in one case, as Windows compares them (windres stores "BUTTON", llvm-rc
+    # "Button" as written).
     awk '/^\/\* Type: / { keep = ($3 == "dialog" || $3 == "version") }
-         keep && !/^ *$/ && !/^\/\*/ && !/^ *Name: /' <<<"$resources"
+         keep && !/^ *$/ && !/^\/\*/ && !/^ *Name: /' <<<"$resources" |
+        sed '/^ *CONTROL /s/, "\([A-Za-z]*\)", 0x/, "\U\1\E", 0x/'
 )
 if ! diff -u --label expected --label "$program" "$expected" - <<<"$actual"; then
     echo "FAIL: $program differs from $expected (lines marked - expected, + found)"
