@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# make bench: runs the probe under Wine (start-up, CPU, cadence, scaling), the host tick
-# benchmark and the size comparison, then prints the table and writes it to BUILD/bench/results.md.
-# usage: bench/run.sh [BUILD]   (BUILD holds win32/ or win64/ and bench-host/, default: build)
+# make bench: runs the probe under Wine (start-up, CPU, cadence, scaling) and compares the sizes,
+# then prints the table and writes it to BUILD/bench/results.md.
+# usage: bench/run.sh [BUILD]   (BUILD holds win32/ or win64/, default: build)
 # It measures the Windows build that tools/wine-arch names (i686 under wine, or x86_64 under
 # wine64 where the kernel cannot run 32-bit programs; LOBECAST_WINE_ARCH=win32|win64 forces it).
 # BENCH_STARTS (7) and BENCH_IDLE (5 s) set the number of timed starts and the stopped time.
@@ -19,14 +19,13 @@ LOBECAST=$BUILD/$ARCH/lobecast.exe
 BASELINE=$BUILD/$ARCH/bench/baseline.exe
 ARCS=$BUILD/$ARCH/bench/arcs.exe
 PROBE=$BUILD/$ARCH/bench/probe.exe
-TICK_BENCH=$BUILD/bench-host/bench/lobecast_tick_bench
 STARTS=${BENCH_STARTS:-7}
 IDLE=${BENCH_IDLE:-5}
 
 say() { printf 'bench: %s\n' "$*" >&2; }
 die() { say "$*"; exit 1; }
-for f in "$LOBECAST" "$BASELINE" "$ARCS" "$PROBE" "$TICK_BENCH"; do
-    [[ -x $f || -f $f ]] || die "missing $f (make bench builds it)"
+for f in "$LOBECAST" "$BASELINE" "$ARCS" "$PROBE"; do
+    [[ -f $f ]] || die "missing $f (make bench builds it)"
 done
 mkdir -p "$OUT"
 
@@ -66,14 +65,6 @@ probe() {
 if [[ -z ${BENCH_REPORT_ONLY:-} ]]; then
     probe 1024x768x24 "$OUT/probe-default.txt" 400 --starts "$STARTS" --sizes default --idle "$IDLE"
     probe 3840x2160x24 "$OUT/probe-scaling.txt" 720 --sizes 992x673,1920x1080,3840x2160
-
-    say "host tick benchmark"
-    "$TICK_BENCH" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-        --benchmark_format=csv >"$OUT/tick-bench.csv" 2>"$OUT/tick-bench.log" ||
-        die "the tick benchmark failed: $(cat "$OUT/tick-bench.log")"
-fi
-if awk -F, 'NR > 1 && $9 == "true"' "$OUT/tick-bench.csv" | grep -q .; then
-    die "a tick benchmark reported an error: $(awk -F, '$9 == "true"' "$OUT/tick-bench.csv")"
 fi
 
 LOAD_AFTER=$(load)
@@ -151,17 +142,6 @@ SIZE_L=$(stat -c %s "$LOBECAST")
 SIZE_B=$(stat -c %s "$BASELINE")
 SIZE_A=$(stat -c %s "$ARCS")
 
-# Host benchmark: median CPU time of an aggregate row, in ns.
-bench_ns() {
-    awk -F, -v n="\"$1_median\"" '$1 == n { u = $5; gsub(/"/, "", u); t = $4 + 0
-        if (u == "us") t *= 1000; else if (u == "ms") t *= 1e6; printf "%.1f", t }' "$OUT/tick-bench.csv"
-}
-T_TICK=$(bench_ns "BM_OnTimerTick/w:992/h:673/angle:0")
-T_TICK45=$(bench_ns "BM_OnTimerTick/w:992/h:673/angle:45")
-T_TICK4K=$(bench_ns "BM_OnTimerTick/w:3840/h:2160/angle:0")
-T_DRAW=$(bench_ns "BM_DrawWavefronts/w:992/h:673/angle:0")
-T_CALLS=$(bench_ns "BM_TickCallsOnly")
-
 OTHERS=$(calc "\"%.2f\", $BUSY * $CPUS - ($L_CPU + $L_X + $L_SRV + $L_PROBE) / $L_WIN")
 
 {
@@ -190,7 +170,6 @@ OTHERS=$(calc "\"%.2f\", $BUSY * $CPUS - ($L_CPU + $L_X + $L_SRV + $L_PROBE) / $
     echo "| X server and wineserver CPU during the run | ${L_X} s + ${L_SRV} s | ${B_X} s + ${B_SRV} s | ${A_X} s + ${A_SRV} s | | $(ratio2 "$(calc "\"%.3f\", $L_X + $L_SRV")" "$(calc "\"%.3f\", $A_X + $A_SRV")") |"
     echo "| cadence: wall time of the 251 steps, ${W0}x${H0} | ${L_WALL} s ± ${L_PM} (steps ${L_SEEN} seen: ${L_PERIOD} ms a step; from the last one seen: ${L_EXTRAP} s) | 12.550 s (251 × 50 ms) | ${A_WALL} s ± ${A_PM} (steps ${A_SEEN} seen: ${A_PERIOD} ms a step) | $(calc "\"%.3f×\", $L_WALL / 12.55") | $(calc "\"%.3f×\", $L_WALL / $A_WALL") |"
     echo "| size of the executable | ${SIZE_L} bytes | ${SIZE_B} bytes | ${SIZE_A} bytes | $(calc "\"%+d bytes (%.2f×)\", $SIZE_L - $SIZE_B, $SIZE_L / $SIZE_B") | $(calc "\"%+d bytes (%.2f×)\", $SIZE_L - $SIZE_A, $SIZE_L / $SIZE_A") |"
-    echo "| own code of one tick on the host, OnTimerTick at ${W0}x673 against a no-op platform (median of 5) | ${T_TICK} ns (45°: ${T_TICK45} ns; 3840x2160: ${T_TICK4K} ns; DrawWavefronts alone: ${T_DRAW} ns) | ${T_CALLS} ns (the tick's 13 platform calls alone) | | $(calc "\"%+.1f ns\", $T_TICK - $T_CALLS") | |"
     echo
     echo "## Scaling with the client size ($BUILD_NAME, Wine ${WINE}, a 3840x2160 screen, the window resized before the run)"
     echo
@@ -244,10 +223,7 @@ OTHERS=$(calc "\"%.2f\", $BUSY * $CPUS - ($L_CPU + $L_X + $L_SRV + $L_PROBE) / $
     echo "  seen\" adds the remaining steps at 50 ms each, as a cross-check; it tends to run late, by up"
     echo "  to a sampling period, as the last steps seen cost the program 7 to 20 ms each to draw, so"
     echo "  their first sight comes late."
-    echo "- Own code: Google Benchmark of OnTimerTick (runs following each other, as after a reset) and"
-    echo "  DrawWavefronts, built with the Release flags, against \`bench/noop_platform.cpp\`; the baseline"
-    echo "  makes the same 13 platform calls with arguments worked out beforehand."
-    echo "- Raw lines: \`probe-default.txt\`, \`probe-scaling.txt\`, \`tick-bench.csv\` beside this file."
+    echo "- Raw lines: \`probe-default.txt\`, \`probe-scaling.txt\` beside this file."
 } >"$OUT/results.md"
 
 cat "$OUT/results.md"

@@ -28,7 +28,6 @@ show|Wine, a private X display, the pictures|wine wine32:i386 wine64 xvfb xdotoo
 dist|release archives and their check|zip
 host|host unit tests|g++ googletest libgtest-dev libgmock-dev
 test|hardening, lint, window-manager tests|clang libclang-rt-dev valgrind cppcheck clang-format git openbox wmctrl x11-utils
-bench|host tick benchmark|libbenchmark-dev
 msvc|the MSVC branch built by clang-cl against Wine's SDK|clang lld llvm libwine-dev
 debian13|Debian roots for make test-debian13|debootstrap git
 GROUPS
