@@ -101,8 +101,8 @@ stats() {
         END { if (!n) exit 1; m = median(v, n); printf "%.3f %.3f %.3f %d %.3f", m, v[0], v[n - 1], n, median(d, n) }' "$D"
 }
 read -r SL_MED SL_MIN SL_MAX SL_N SL_PAINT <<<"$(stats lobecast)"
-read -r SB_MED SB_MIN SB_MAX SB_N SB_PAINT <<<"$(stats baseline)"
-read -r SA_MED SA_MIN SA_MAX SA_N SA_PAINT <<<"$(stats arcs)"
+read -r SB_MED SB_MIN SB_MAX _ SB_PAINT <<<"$(stats baseline)"
+read -r SA_MED SA_MIN SA_MAX _ SA_PAINT <<<"$(stats arcs)"
 
 load_raw "$D"
 W0=${V[run.lobecast.w]}

@@ -120,7 +120,7 @@ WINE=${WINE#wine-}
 coproc PROBE_IO { exec wine "$@"; }
 exec {FROM}<&"${PROBE_IO[0]}" {TO}>&"${PROBE_IO[1]}"
 PROBE_JOB=$PROBE_IO_PID
-PID= SERVER= PROBE= WALL= TAIL= LOBECAST_RUN= # the bare baseline is measured over Lobecast's run
+PID='' SERVER='' PROBE='' WALL='' TAIL='' LOBECAST_RUN='' # the bare baseline is measured over Lobecast's run
 while IFS= read -r line <&"$FROM"; do
     line=${line%$'\r'}
     case $line in
