@@ -18,10 +18,9 @@ CMAKE_WIN64 = cmake -S . -B "$(B)/win64" -DCMAKE_BUILD_TYPE=Release \
 all: exe
 
 # Packages, by the groups of tools/deps.sh (`tools/deps.sh --groups` lists them): building
-# takes build; running the program adds show; the tests add dist, host and test, the
-# benchmarks host and bench. Installing needs root: `sudo make deps` once, then the rest as
-# yourself.
-.PHONY: deps-build deps-show deps-dist deps-test deps-bench deps-msvc as-yourself
+# takes build; running the program and the benchmarks adds show; the tests add dist, host and
+# test. Installing needs root: `sudo make deps` once, then the rest as yourself.
+.PHONY: deps-build deps-show deps-dist deps-test deps-msvc as-yourself
 deps:
 	@tools/deps.sh
 deps-build: as-yourself
@@ -32,8 +31,6 @@ deps-dist: as-yourself
 	@tools/deps.sh build dist
 deps-test: as-yourself
 	@tools/deps.sh build show dist host test
-deps-bench: as-yourself
-	@tools/deps.sh build show host bench
 deps-msvc: as-yourself
 	@tools/deps.sh build msvc
 
@@ -152,13 +149,9 @@ host-asan: deps-test
 	cmake --build "$(B)/host-asan" -j $(JOBS)
 
 # --- Benchmarks: make bench ------------------------------------------------------------------
-# The program, the baseline window and the probe (all in the exe tree), and the host tick
-# benchmark in a Release tree of its own; then bench/run.sh runs them under Wine on private
-# displays (a few minutes) and writes $(BUILD)/bench/results.md.
-CMAKE_BENCH_HOST = cmake -S . -B "$(B)/bench-host" -DCMAKE_BUILD_TYPE=Release
-
+# The program, the baseline windows and the probe (all in the Windows tree that Wine runs here);
+# bench/run.sh runs them under Wine on private displays (a few minutes) and writes
+# $(BUILD)/bench/results.md.
 .PHONY: bench
-bench: deps-bench wine-build
-	@$(CMAKE_BENCH_HOST) > "$(B)/bench-host-configure.log" 2>&1 || { cat "$(B)/bench-host-configure.log"; exit 1; }
-	cmake --build "$(B)/bench-host" -j $(JOBS) --target lobecast_tick_bench
+bench: wine-build
 	bench/run.sh "$(B)"
