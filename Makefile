@@ -18,9 +18,9 @@ CMAKE_WIN64 = cmake -S . -B "$(B)/win64" -DCMAKE_BUILD_TYPE=Release \
 all: exe
 
 # Packages, by the groups of tools/deps.sh (`tools/deps.sh --groups` lists them): building
-# takes build; running the program and the benchmarks adds show; the tests add dist, host and
-# test. Installing needs root: `sudo make deps` once, then the rest as yourself.
-.PHONY: deps-build deps-show deps-dist deps-test deps-msvc as-yourself
+# takes build; running the program adds show; the tests add dist, host and test, the
+# benchmarks bench. Installing needs root: `sudo make deps` once, then the rest as yourself.
+.PHONY: deps-build deps-show deps-dist deps-test deps-bench deps-msvc as-yourself
 deps:
 	@tools/deps.sh
 deps-build: as-yourself
@@ -31,6 +31,8 @@ deps-dist: as-yourself
 	@tools/deps.sh build dist
 deps-test: as-yourself
 	@tools/deps.sh build show dist host test
+deps-bench: as-yourself
+	@tools/deps.sh build show bench
 deps-msvc: as-yourself
 	@tools/deps.sh build msvc
 
@@ -153,5 +155,5 @@ host-asan: deps-test
 # bench/run.sh runs them under Wine on private displays (a few minutes) and writes
 # $(BUILD)/bench/results.md.
 .PHONY: bench
-bench: wine-build
+bench: deps-bench wine-build
 	bench/run.sh "$(B)"
