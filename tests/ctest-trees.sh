@@ -8,6 +8,9 @@ build=${1:?usage: tests/ctest-trees.sh BUILD}
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 primary=$(tools/wine-arch --for "the acceptance tests run") || exit 1
 
+# A count from the <testsuite> element of a tree's JUnit report, held in $suite.
+count() { sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p" <<<"$suite"; }
+
 rc=0 passed=0 failed=0 skipped=0 summary=
 for tree in host win32 win64 msvc32 msvc64; do
     [[ -f $build/$tree/CTestTestfile.cmake ]] || continue
@@ -17,9 +20,7 @@ for tree in host win32 win64 msvc32 msvc64; do
     junit=$build/$tree/ctest-junit.xml
     rm -f "$junit"
     ctest --test-dir "$build/$tree" --output-on-failure --output-junit "$junit" "${select[@]}" || rc=1
-    # The counts are attributes of the report's <testsuite> element.
     suite=$(tr '\n\t' '  ' <"$junit" 2>/dev/null | grep -o '<testsuite [^>]*>')
-    count() { sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p" <<<"$suite"; }
     t=$(count tests) f=$(count failures) d=$(count disabled) s=$(count skipped)
     if [[ -z $t || -z $f || -z $d || -z $s ]]; then
         echo "ctest-trees: no results from $build/$tree"
