@@ -92,8 +92,8 @@ done
 static=$(winepath -w "$work/static.bmp" 2>/dev/null) || fail "winepath failed"
 
 if ((wm)); then
-  # A private-display run leaves Managed=N, under which the window manager would not frame the
-  # windows: a run on a display with a window manager takes it away.
+  # The shared prefix has Managed=N, for private displays, under which the window manager would
+  # not frame the windows: a run on a display with a window manager has it taken away.
   wine reg query 'HKCU\Software\Wine\X11 Driver' /v Managed >/dev/null 2>&1 &&
     fail "the prefix still has Wine's X11 driver setting Managed (unmanaged windows)"
   say "ok: the prefix lets the window manager manage Wine's windows"
