@@ -1,7 +1,6 @@
 // The phase angle dialog: pre-filled text, the lenient parse, OK and cancel.
 #include <climits>
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -107,16 +106,6 @@ std::string RandomAngleText(std::mt19937& rng) {
   return text.substr(0, 99);
 }
 
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (unsigned char c : text) {
-    char hex[5];
-    std::snprintf(hex, sizeof hex, "\\x%02X", c);
-    out += c >= 0x20 && c < 0x7F && c != '"' && c != '\\' ? std::string(1, c) : hex;
-  }
-  return out;
-}
-
 // strtoll in base 10 reads what ParseAngle reads: the same blanks in the C locale, one sign,
 // decimal digits only (no 0x prefix in base 10), and saturates beyond 64 bits; clamped to
 // 32 bits, that is the exact value ParseAngle must give, and clamped to -45..45 the angle.
@@ -137,9 +126,9 @@ TEST(ParseAngle, AgreesWithStrtoll) {
     SetBeamAngle(got);
     if (got != want || BeamAngle != angle || PhaseStep != (2 * angle) / 9) {
       ++failures;
-      ADD_FAILURE() << "seed " << seed << ", text " << i << ": \"" << Escaped(text) << "\" parsed "
-                    << got << ", strtoll clamped " << want << "; stored angle " << BeamAngle
-                    << " step " << PhaseStep << ", want " << angle;
+      ADD_FAILURE() << "seed " << seed << ", text " << i << ": " << testing::PrintToString(text)
+                    << " parsed " << got << ", strtoll clamped " << want << "; stored angle "
+                    << BeamAngle << " step " << PhaseStep << ", want " << angle;
     }
   }
   ResetProgramState();
