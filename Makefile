@@ -1,5 +1,6 @@
-# Lobecast: `make run` shows the demo, `make test` runs every test. Each target installs the
-# packages it needs and no more; `make deps` installs them all.
+# Lobecast: `make run` shows the demo, `make test` runs every test, `make unit` the host unit
+# tests alone. Each target installs the packages it needs and no more; `make deps` installs
+# them all.
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 # Any checkout path works, spaces included (make's own path functions split on them, so the
@@ -13,14 +14,15 @@ CMAKE_WIN32 = cmake -S . -B "$(B)/win32" -DCMAKE_BUILD_TYPE=Release \
 CMAKE_WIN64 = cmake -S . -B "$(B)/win64" -DCMAKE_BUILD_TYPE=Release \
               -DCMAKE_TOOLCHAIN_FILE="$(CURDIR)/cmake/x86_64-w64-mingw32.cmake"
 
-.PHONY: all deps host exe win64 msvc32 msvc64 wine-build test test-debian13 run demo dist clean format
+.PHONY: all deps host unit exe win64 msvc32 msvc64 wine-build test test-debian13 run demo dist clean format
 
 all: exe
 
 # Packages, by the groups of tools/deps.sh (`tools/deps.sh --groups` lists them): building
 # takes build; running the program adds show; the tests add dist, host and test, the
-# benchmarks bench. Installing needs root: `sudo make deps` once, then the rest as yourself.
-.PHONY: deps-build deps-show deps-dist deps-test deps-bench deps-msvc as-yourself
+# benchmarks bench; the unit tests alone take host. Installing needs root: `sudo make deps`
+# once, then the rest as yourself.
+.PHONY: deps-build deps-show deps-dist deps-host deps-test deps-bench deps-msvc as-yourself
 deps:
 	@tools/deps.sh
 deps-build: as-yourself
@@ -29,6 +31,8 @@ deps-show: as-yourself
 	@tools/deps.sh build show
 deps-dist: as-yourself
 	@tools/deps.sh build dist
+deps-host: as-yourself
+	@tools/deps.sh host
 deps-test: as-yourself
 	@tools/deps.sh build show dist host test
 deps-bench: as-yourself
@@ -44,10 +48,20 @@ as-yourself:
 	@[ ! -e "$(B)" ] || [ -w "$(B)" ] || { echo "make: $(B) is not writable by $$(id -un)" \
 	  "(made by an earlier sudo make?); remove it with: sudo rm -rf '$(B)'" >&2; exit 1; }
 
-host: deps-test
+# The host tree, configured the same way for host and unit, so the two share one build.
+define HOST_TREE
 	@mkdir -p "$(B)"
 	@$(CMAKE_HOST) > "$(B)/host-configure.log" 2>&1 || { cat "$(B)/host-configure.log"; exit 1; }
 	cmake --build "$(B)/host" -j $(JOBS)
+endef
+
+host: deps-test
+	$(HOST_TREE)
+
+# The host unit tests alone (label unit), in seconds once built: no Windows tree, no Wine.
+unit: deps-host
+	$(HOST_TREE)
+	ctest --test-dir "$(B)/host" -L unit -j $(JOBS) --output-on-failure
 
 exe: deps-build
 	@mkdir -p "$(B)"
@@ -98,8 +112,9 @@ msvc32: deps-msvc exe
 
 # Every tree's tests: all of them in the tree of the build that Wine runs here (tools/wine-arch
 # names it), the quick ones in the other Windows trees; then one line that totals them.
+# Every tree the host tests need is built by now: one found missing fails rather than skips.
 test: deps-test exe win64 msvc32 msvc64 host host-asan
-	@tests/ctest-trees.sh "$(B)"
+	@LOBECAST_REQUIRE_TREES=1 tests/ctest-trees.sh "$(B)"
 
 # make test in a fresh clone of HEAD inside a minimal Debian 13 root, made once with
 # debootstrap and kept in /var/cache/lobecast (LOBECAST_ROOTS names another folder); needs

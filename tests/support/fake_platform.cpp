@@ -162,6 +162,9 @@ DialogAction Press(int id) {
 DialogAction OwnerReceives(UINT message) {
   return {DialogAction::OwnerMessage, {}, static_cast<int>(message)};
 }
+DialogAction DialogReceives(UINT message) {
+  return {DialogAction::DialogMessage, {}, static_cast<int>(message)};
+}
 
 void Reset() {
   S() = State();
@@ -614,6 +617,9 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND own
         break;
       case fake::DialogAction::OwnerMessage:
         fake::Deliver(Id(owner), static_cast<UINT>(action.value), 0, 0);
+        break;
+      case fake::DialogAction::DialogMessage:
+        S().dialogAnswers.push_back(dialogProc(dlg, static_cast<UINT>(action.value), 0, 0));
         break;
     }
   }

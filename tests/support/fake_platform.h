@@ -31,13 +31,16 @@ struct Call {
 
 // One step of what the user does while a modal dialog is open.
 struct DialogAction {
-  enum Kind { Type, Command, OwnerMessage } kind;
+  enum Kind { Type, Command, OwnerMessage, DialogMessage } kind;
   std::string text;  // Type: replaces the edit control's selection
-  int value = 0;     // Command: control id; OwnerMessage: message sent to the owner window
+  // Command: control id; OwnerMessage: message sent to the owner window; DialogMessage: message
+  // sent to the dialog procedure, as the dialog manager sends its own (colours, cursor...)
+  int value = 0;
 };
 DialogAction TypeText(const std::string& text);
 DialogAction Press(int id);
 DialogAction OwnerReceives(UINT message);
+DialogAction DialogReceives(UINT message);
 
 struct Script {
   int setTimerFailures = 0;           // SetTimer refuses this many times first

@@ -218,14 +218,18 @@ TEST_F(AngleDialog, CancelAfterTypingChangesNothing) {
   EXPECT_TRUE(fake::Calls("GetWindowTextA").empty());
 }
 
-TEST_F(AngleDialog, OtherCommandsDoNothingAndTheNotificationCodeIsIgnored) {
+// Every answer is FALSE: for the messages the procedure leaves alone, that lets the dialog
+// manager do its default work (its own colours for the edit box and the label, say).
+TEST_F(AngleDialog, OtherCommandsAndMessagesDoNothingAndTheNotificationCodeIsIgnored) {
   SetBeamAngle(10);
   Open({fake::TypeText("-25"), fake::Press(AngleEditId), fake::Press(0xFFFF), fake::Press(3),
-        fake::Press((1 << 16) | IDOK)});
+        fake::DialogReceives(WM_CTLCOLOREDIT), fake::DialogReceives(WM_CTLCOLORSTATIC),
+        fake::DialogReceives(WM_ERASEBKGND), fake::Press((1 << 16) | IDOK)});
   EXPECT_EQ(fake::Calls("EndDialog").size(), 1u);
   EXPECT_EQ(BeamAngle, -25);
-  for (INT_PTR answer : fake::DialogAnswers()) EXPECT_EQ(answer, 0);
-  EXPECT_EQ(fake::DialogAnswers().size(), 5u);
+  const std::vector<INT_PTR>& answers = fake::DialogAnswers();
+  for (std::size_t i = 0; i < answers.size(); ++i) EXPECT_EQ(answers[i], 0) << "message " << i;
+  EXPECT_EQ(answers.size(), 8u);
 }
 
 TEST_F(AngleDialog, TheRepaintAfterOkShowsTheNewAngle) {

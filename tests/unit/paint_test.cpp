@@ -118,40 +118,54 @@ TEST_F(Paint, TheAngleLineShowsTheSignedAngle) {
 }
 
 TEST_F(Paint, ARepaintOfAnErasedRegionDuringARunPutsBackTheCurrentArcsAtTheCurrentSize) {
-  SetBeamAngle(20);
-  Key(VK_RETURN);
-  for (int i = 0; i < 40; ++i) Tick();
-  Key(VK_RETURN);
-  Size(800, 500);  // a resize while paused
-  fake::ClearLog();
-  Send(WM_PAINT);
-  std::vector<std::string> after;
-  const std::vector<fake::Call>& log = fake::Log();
-  std::size_t i = 0;
-  while (i < log.size() && log[i].name != "SetROP2") ++i;
-  ASSERT_LT(i, log.size()) << "no inverting pass in the paint";
-  EXPECT_EQ(log[i].args[1], R2_NOTXORPEN);
-  // The antenna is drawn first: arcs put back under it would be inverted onto its black bars.
-  bool antennaAfter = false;
-  for (std::size_t j = i; j < log.size(); ++j)
-    antennaAfter = antennaAfter || log[j].name == "LineTo" || log[j].name == "MoveToEx";
-  EXPECT_FALSE(antennaAfter) << "antenna after the arcs";
-  EXPECT_EQ(log.back().name, "EndPaint");
-  const std::vector<fake::Call> arcs = fake::Calls("Arc");
-  for (const fake::Call& arc : arcs) {
-    EXPECT_EQ(arc.dc.pen, fake::Id(PenWave));
-    EXPECT_EQ(arc.dc.rop2, R2_NOTXORPEN);
-    after.push_back(arc.ToString());
+  const struct Case {
+    int angle, ticks;
+    bool paused;
+    int width, height;  // the client size at the repaint; every run starts at 1000 x 600
+  } cases[] = {
+      {20, 40, true, 800, 500},  // a resize while paused
+      {0, 1, false, 1000, 600},  // the first step's arcs, running, at the same size
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "angle " << c.angle << ", step " << c.ticks);
+    Running = 0;
+    TickCount = 0;
+    Size(1000, 600);
+    SetBeamAngle(c.angle);
+    Key(VK_RETURN);
+    for (int i = 0; i < c.ticks; ++i) Tick();
+    if (c.paused) Key(VK_RETURN);
+    Size(c.width, c.height);
+    fake::ClearLog();
+    Send(WM_PAINT);
+    std::vector<std::string> after;
+    const std::vector<fake::Call>& log = fake::Log();
+    std::size_t i = 0;
+    while (i < log.size() && log[i].name != "SetROP2") ++i;
+    ASSERT_LT(i, log.size()) << "no inverting pass in the paint";
+    EXPECT_EQ(log[i].args[1], R2_NOTXORPEN);
+    // The antenna is drawn first: arcs put back under it would be inverted onto its black bars.
+    bool antennaAfter = false;
+    for (std::size_t j = i; j < log.size(); ++j)
+      antennaAfter = antennaAfter || log[j].name == "LineTo" || log[j].name == "MoveToEx";
+    EXPECT_FALSE(antennaAfter) << "antenna after the arcs";
+    EXPECT_EQ(log.back().name, "EndPaint");
+    const std::vector<fake::Call> arcs = fake::Calls("Arc");
+    for (const fake::Call& arc : arcs) {
+      EXPECT_EQ(arc.dc.pen, fake::Id(PenWave));
+      EXPECT_EQ(arc.dc.rop2, R2_NOTXORPEN);
+      after.push_back(arc.ToString());
+    }
+    // The same arcs the next tick's erase pass will remove.
+    HDC dc = GetDC(nullptr);
+    fake::ClearLog();
+    DrawWavefronts(dc, c.width, c.height, PenWave, c.ticks);
+    std::vector<std::string> expected;
+    for (const fake::Call& arc : fake::Calls("Arc")) expected.push_back(arc.ToString());
+    ReleaseDC(nullptr, dc);
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(expected.size(), 5u);
   }
-  // The same arcs the next tick's erase pass will remove.
-  HDC dc = GetDC(nullptr);
-  fake::ClearLog();
-  DrawWavefronts(dc, 800, 500, PenWave, 40);
-  std::vector<std::string> expected;
-  for (const fake::Call& arc : fake::Calls("Arc")) expected.push_back(arc.ToString());
-  ReleaseDC(nullptr, dc);
-  EXPECT_EQ(after, expected);
-  EXPECT_EQ(expected.size(), 5u);
 }
 
 TEST_F(Paint, NoArcsAtStepZero) {
