@@ -89,6 +89,10 @@ struct Masks {
 
 // ---- The static screen ---------------------------------------------------------------------
 
+// Whether the pixel at (x, y) may belong to black text, however the text was smoothed: grey
+// antialiasing leaves grey, ClearType colours the edges but darkens each channel somewhere
+// within two columns. Red text never lowers the red channel, so it never passes.
+bool BlackText(const Image& image, int x, int y);
 // True when the antenna bars are drawn where the geometry puts them (the paint has finished).
 bool BarsDrawn(const Image& image, const Geometry& g);
 // Checks the antenna figure pixel by pixel; returns whether all checks passed.

@@ -1,4 +1,5 @@
 // Acceptance driver: pictures, and judging the static screen and the arcs in them.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -143,6 +144,19 @@ bool BlackNear(const Image& im, int x, int y, int reach) {
 }
 }  // namespace
 
+bool BlackText(const Image& im, int x, int y) {
+  const std::uint32_t p = im.At(x, y);
+  if (Red(p) == Green(p) && Green(p) == Blue(p)) return true;
+  int r = 0xFF, gr = 0xFF, b = 0xFF;
+  for (int v = y - 1; v <= y + 1; ++v)
+    for (int u = x - 2; u <= x + 2; ++u)
+      if (im.Inside(u, v)) {
+        const std::uint32_t q = im.At(u, v);
+        r = std::min(r, Red(q)), gr = std::min(gr, Green(q)), b = std::min(b, Blue(q));
+      }
+  return r < 0xC0 && gr < 0xC0 && b < 0xC0;
+}
+
 bool BarsDrawn(const Image& im, const Geometry& g) {
   if (im.w != g.w || im.h != g.h) return false;
   for (int i = 0; i < Elements; ++i) {
@@ -245,7 +259,7 @@ bool MeasureMasks(const Image& im, const Geometry& g, Masks& m, std::string& why
   for (int y = 0; y < im.h; ++y)
     for (int x = 0; x < im.w; ++x) {
       const std::uint32_t p = im.At(x, y);
-      if (Red(p) < Green(p) + 40 || Red(p) < Blue(p) + 40) continue;
+      if (Red(p) < Green(p) + 40 || Red(p) < Blue(p) + 40 || BlackText(im, x, y)) continue;
       count += IsReddish(p);
       if (x < x0) x0 = x;
       if (y < y0) y0 = y;
