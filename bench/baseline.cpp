@@ -26,6 +26,7 @@ LRESULT CALLBACK BaselineWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+// Annotated as the SDK declares it: cl.exe reports any difference (C28251).
+int WINAPI WinMain(_In_ HINSTANCE instance, _In_opt_ HINSTANCE, _In_ LPSTR, _In_ int showCommand) {
   return RunBareWindow(instance, showCommand, AppName, BaselineWindowProc);
 }
