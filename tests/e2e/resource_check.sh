@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a built program carries, read from the file with binutils (no Wine needed, any PE):
 # its subsystem, the DLLs it imports, the angle dialog's template and the version resource as
-# the resource compiler prints them back. Compared with the expected text, line by line.
-# usage: resource_check.sh WINDRES OBJDUMP PROGRAM EXPECTED
+# the resource compiler prints them back, compared with the expected text line by line; and its
+# application manifest, which must be MANIFEST byte for byte.
+# usage: resource_check.sh WINDRES OBJDUMP PROGRAM EXPECTED MANIFEST
 set -uo pipefail
-windres=$1 objdump=$2 program=$3 expected=$4
+windres=$1 objdump=$2 program=$3 expected=$4 manifest=$5
 
 headers=$("$objdump" -p "$program") || exit 1
 resources=$("$windres" -i "$program" -O rc) || exit 1
@@ -24,4 +25,11 @@ if ! diff -u --label expected --label "$program" "$expected" - <<<"$actual"; the
     echo "FAIL: $program differs from $expected (lines marked - expected, + found)"
     exit 1
 fi
-echo "PASS: $program carries the expected dialog, version resource and imports"
+# windres prints resource 1 of type 24 as quoted lines ("" for a quote, \n for a line end).
+carried=$(awk '/^1 24 / { m = 1; next } m && /^END/ { m = 0 } m && /^ *"/' <<<"$resources" |
+    sed 's/^ *"//; s/"$//; s/""/"/g' | tr -d '\n')
+if ! diff -u --label "$manifest" --label "$program" "$manifest" <(printf '%b' "$carried"); then
+    echo "FAIL: the manifest $program carries is not $manifest"
+    exit 1
+fi
+echo "PASS: $program carries the expected dialog, version resource, imports and manifest"
