@@ -4,5 +4,4 @@ set(LOBECAST_MSVC_TARGET i686-pc-windows-msvc)
 set(LOBECAST_WINE_PE_ARCH i386-windows)
 # Wine's import libraries carry no SafeSEH tables.
 set(LOBECAST_MSVC_LINK_FLAGS /safeseh:no)
-set(LOBECAST_TEST_BUILD clang-cl-x86)
 include(${CMAKE_CURRENT_LIST_DIR}/clang-cl-common.cmake)
