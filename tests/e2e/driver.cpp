@@ -319,13 +319,14 @@ void StartupScenario(const std::string& exe) {
         redElsewhere);
 
   // The top texts: black, the heading centred, the notice at the right.
-  int coloured = 0, left = w, right = -1, noticeRight = -1, notice = 0;
+  int coloured = 0, fringed = 0, left = w, right = -1, noticeRight = -1, notice = 0;
   const int headingEnd = HeadingEnd(s.image);
   for (int y = 0; y < s.m.topEnd; ++y)
     for (int x = 0; x < w; ++x) {
       const std::uint32_t p = s.image.At(x, y);
       if (p == White) continue;
       coloured += !BlackText(s.image, x, y);
+      fringed += Red(p) != Green(p) || Green(p) != Blue(p);
       if (y < headingEnd && x >= w / 4 && x < (3 * w) / 4) {
         if (x < left) left = x;
         if (x > right) right = x;
@@ -344,6 +345,14 @@ void StartupScenario(const std::string& exe) {
         w / 2);
   Check(notice > 50 && noticeRight < w - 4 && noticeRight > w - 60,
         "the notice stands at the top right (%d pixels, right edge x=%d)", notice, noticeRight);
+  // With ClearType on, the text judged above must really have had its coloured fringes.
+  BOOL smoothing = FALSE;
+  UINT type = 0;
+  if (SystemParametersInfoA(SPI_GETFONTSMOOTHING, 0, &smoothing, 0) && smoothing &&
+      SystemParametersInfoA(SPI_GETFONTSMOOTHINGTYPE, 0, &type, 0) &&
+      type == FE_FONTSMOOTHINGCLEARTYPE)
+    Check(fringed > 0, "ClearType is on, and the top texts have its coloured fringes (%d pixels)",
+          fringed);
 
   // Ticks while stopped change nothing.
   Sleep(150);
