@@ -1,6 +1,6 @@
 #!/bin/sh
 # Fails on a relative link in README.md or docs/*.md that leads to no file or heading, and when
-# the README's package list differs from what tools/deps.sh --groups prints.
+# the package list in docs/setup.md differs from what tools/deps.sh --groups prints.
 # Run from the top of the work tree.
 [ -f README.md ] && [ -x tools/deps.sh ] || { echo "run from the top of the work tree"; exit 1; }
 
@@ -36,11 +36,11 @@ done)
 # The fenced block after the line that names tools/deps.sh --groups.
 listed=$(awk '/tools\/deps\.sh --groups` prints this list/ { found = 1 }
   found && /^```/ { if (block) exit; block = 1; next }
-  block { print }' README.md)
+  block { print }' docs/setup.md)
 groups=$(tools/deps.sh --groups) || { echo "tools/deps.sh --groups failed"; exit 1; }
 if [ "$listed" != "$groups" ]; then
   wrong="$wrong
-README.md: the package list after 'tools/deps.sh --groups prints this list' is
+docs/setup.md: the package list after 'tools/deps.sh --groups prints this list' is
 $listed
 while tools/deps.sh --groups prints
 $groups"

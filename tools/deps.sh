@@ -26,7 +26,7 @@ done <<'GROUPS'
 build|cross-compiling|g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make
 show|Wine, a private X display, the pictures|wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine
 dist|release archives and their check|zip
-host|host unit tests|g++ googletest libgtest-dev libgmock-dev
+host|host unit tests|g++ cmake googletest libgtest-dev libgmock-dev
 test|hardening, lint, window-manager tests|valgrind cppcheck clang-format git openbox wmctrl x11-utils
 bench|the benchmarks' process figures (top, pgrep)|procps
 msvc|the MSVC branch built by clang-cl against Wine's SDK|clang lld llvm libwine-dev

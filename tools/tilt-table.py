@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Prints the table of steps and drawn tilts for the README.
+"""Prints the table of steps and drawn tilts in docs/beam.md.
 
 It re-derives the program's formulas in Python (the phase step of model/steering.cpp, the
 radius growth of model/wavefronts.cpp, the rows of model/geometry.h) rather than running the
