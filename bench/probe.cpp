@@ -16,6 +16,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "harness.h"
 

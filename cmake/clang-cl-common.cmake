@@ -64,8 +64,8 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 # - Wine's msvcrt import library lacks a few pieces of MSVC's runtime, which
 #   tests/support/msvc_crt_stand_in.cpp supplies (LOBECAST_MSVC_CRT_STAND_IN);
 # - Wine provides no C++ standard library, so the acceptance driver and the benchmark probe,
-#   which need <algorithm> and the like, are not built (LOBECAST_NO_CXX_LIBRARY): the program
-#   and the baseline windows are.
+#   which need <algorithm> and the like, are not built (LOBECAST_NO_CXX_LIBRARY): the program,
+#   the driver's Win32 harness and the baseline windows are.
 set(CMAKE_MSVC_RUNTIME_LIBRARY MultiThreadedDLL)
 set(LOBECAST_MSVC_CRT_STAND_IN ON)
 set(LOBECAST_NO_CXX_LIBRARY ON)

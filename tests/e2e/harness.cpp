@@ -1,8 +1,8 @@
 // Win32 harness: programs, windows, keys, sizes and pixels.
 #include "harness.h"
 
-#include <cstdio>
-#include <cstring>
+#include <stdio.h>
+#include <string.h>
 
 Child::~Child() {
   if (!pi.hProcess) return;
@@ -15,7 +15,7 @@ bool StartChild(const char* path, Child& child) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   char line[MAX_PATH + 3];
-  if (std::snprintf(line, sizeof line, "\"%s\"", path) >= static_cast<int>(sizeof line)) {
+  if (snprintf(line, sizeof line, "\"%s\"", path) >= static_cast<int>(sizeof line)) {
     SetLastError(ERROR_FILENAME_EXCED_RANGE);
     return false;
   }
@@ -50,9 +50,9 @@ BOOL CALLBACK Match(HWND hwnd, LPARAM lParam) {
   Search& s = *reinterpret_cast<Search*>(lParam);
   char text[256];
   if (s.windowClass &&
-      (!GetClassNameA(hwnd, text, sizeof text) || std::strcmp(text, s.windowClass) != 0))
+      (!GetClassNameA(hwnd, text, sizeof text) || strcmp(text, s.windowClass) != 0))
     return TRUE;
-  if (s.title && (GetWindowTextA(hwnd, text, sizeof text) <= 0 || std::strcmp(text, s.title) != 0))
+  if (s.title && (GetWindowTextA(hwnd, text, sizeof text) <= 0 || strcmp(text, s.title) != 0))
     return TRUE;
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
@@ -142,7 +142,7 @@ bool Reserve(Grabber& g, int w, int h) {
   else
     g.old = previous;
   g.bitmap = bitmap;
-  g.bits = static_cast<std::uint32_t*>(bits);
+  g.bits = static_cast<uint32_t*>(bits);
   g.w = w;
   g.h = h;
   return true;
@@ -158,12 +158,12 @@ bool Grab(Grabber& g, HWND hwnd, int x, int y, int w, int h) {
   return ok != FALSE;
 }
 
-bool IsReddish(std::uint32_t c) {
+bool IsReddish(uint32_t c) {
   const int r = Red(c), g = Green(c), b = Blue(c);
   return r >= 0x80 && r - g >= 0x60 && r - b >= 0x60;
 }
 
-bool IsInk(std::uint32_t c) {
+bool IsInk(uint32_t c) {
   const int r = Red(c), g = Green(c), b = Blue(c);
   return IsReddish(c) || (g >= 0x80 && b >= 0x80 && g - r >= 0x60 && b - r >= 0x60);
 }

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include <cstdint>
+#include <stdint.h>
 
 // ---- Waiting -------------------------------------------------------------------------------
 
@@ -65,7 +65,7 @@ struct Grabber {
   HDC dc = nullptr;
   HBITMAP bitmap = nullptr;
   HGDIOBJ old = nullptr;
-  std::uint32_t* bits = nullptr;
+  uint32_t* bits = nullptr;
   int w = 0;  // the DIB's size; w is also its row stride in pixels
   int h = 0;
   Grabber() = default;
@@ -73,7 +73,7 @@ struct Grabber {
   Grabber& operator=(const Grabber&) = delete;
   ~Grabber();
   // Pixel (x, y) of the last Grab, 0x00RRGGBB.
-  std::uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
+  uint32_t At(int x, int y) const { return bits[static_cast<size_t>(y) * w + x] & 0xFFFFFF; }
 };
 
 // Makes the DIB at least w x h (keeping a larger one); false when GDI refuses.
@@ -82,19 +82,19 @@ bool Reserve(Grabber& g, int w, int h);
 // when needed.
 bool Grab(Grabber& g, HWND hwnd, int x, int y, int w, int h);
 
-inline int Red(std::uint32_t c) {
+inline int Red(uint32_t c) {
   return static_cast<int>((c >> 16) & 0xFF);
 }
-inline int Green(std::uint32_t c) {
+inline int Green(uint32_t c) {
   return static_cast<int>((c >> 8) & 0xFF);
 }
-inline int Blue(std::uint32_t c) {
+inline int Blue(uint32_t c) {
   return static_cast<int>(c & 0xFF);
 }
-const std::uint32_t White = 0xFFFFFF;
-const std::uint32_t Black = 0x000000;
-const std::uint32_t PureRed = 0xFF0000;  // the arc pen on white
+const uint32_t White = 0xFFFFFF;
+const uint32_t Black = 0x000000;
+const uint32_t PureRed = 0xFF0000;  // the arc pen on white
 // Dominantly red: an arc on white (pure red), or red text.
-bool IsReddish(std::uint32_t c);
+bool IsReddish(uint32_t c);
 // What the red pen leaves under NOTXOR: red on white, cyan on black.
-bool IsInk(std::uint32_t c);
+bool IsInk(uint32_t c);
