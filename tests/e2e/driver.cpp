@@ -326,7 +326,7 @@ void StartupScenario(const std::string& exe) {
       const std::uint32_t p = s.image.At(x, y);
       if (p == White) continue;
       coloured += !BlackText(s.image, x, y);
-      fringed += Red(p) != Green(p) || Green(p) != Blue(p);
+      fringed += !IsGrey(p);
       if (y < headingEnd && x >= w / 4 && x < (3 * w) / 4) {
         if (x < left) left = x;
         if (x > right) right = x;

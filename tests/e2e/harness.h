@@ -94,6 +94,9 @@ inline int Blue(uint32_t c) {
 const uint32_t White = 0xFFFFFF;
 const uint32_t Black = 0x000000;
 const uint32_t PureRed = 0xFF0000;  // the arc pen on white
+inline bool IsGrey(uint32_t c) {
+  return Red(c) == Green(c) && Green(c) == Blue(c);
+}
 // Dominantly red: an arc on white (pure red), or red text.
 bool IsReddish(uint32_t c);
 // What the red pen leaves under NOTXOR: red on white, cyan on black.

@@ -145,8 +145,7 @@ bool BlackNear(const Image& im, int x, int y, int reach) {
 }  // namespace
 
 bool BlackText(const Image& im, int x, int y) {
-  const std::uint32_t p = im.At(x, y);
-  if (Red(p) == Green(p) && Green(p) == Blue(p)) return true;
+  if (IsGrey(im.At(x, y))) return true;
   int r = 0xFF, gr = 0xFF, b = 0xFF;
   for (int v = y - 1; v <= y + 1; ++v)
     for (int u = x - 2; u <= x + 2; ++u)

@@ -21,6 +21,16 @@ else()
   set(LOBECAST_TEST_BUILD msvc-${lobecast_msvc_arch})
 endif()
 
+# A test command that only prints why its test is skipped and exits 77 (SKIP_RETURN_CODE);
+# Windows has cmd where other systems have sh. Arguments added after it are ignored.
+function(lobecast_skip_command out why)
+  if(CMAKE_HOST_WIN32)
+    set(${out} cmd /c "echo skipped: ${why}& exit /b 77" PARENT_SCOPE)
+  else()
+    set(${out} sh -c "echo \"skipped: $0\" && exit 77" "${why}" PARENT_SCOPE)
+  endif()
+endfunction()
+
 # The resource and import check reads the program with binutils, so it needs no Wine. The C
 # runtime DLL it imports depends on the toolchain: msvcrt.dll for mingw and for clang-cl
 # against Wine's libraries, none for MSVC's static runtime.
@@ -41,13 +51,9 @@ if(LOBECAST_WINDRES AND LOBECAST_OBJDUMP AND LOBECAST_BASH)
                    ${LOBECAST_OBJDUMP} $<TARGET_FILE:lobecast> ${CMAKE_BINARY_DIR}/resources.expected
                    ${PROJECT_SOURCE_DIR}/res/lobecast.manifest)
 else()
-  # Listed and skipped, saying why; Windows has cmd where other systems have sh.
-  set(why "skipped: no PE reader: binutils' windres and objdump for ${lobecast_binutils}, and bash")
-  if(CMAKE_HOST_WIN32)
-    add_test(NAME e2e.resource COMMAND cmd /c "echo ${why}& exit /b 77")
-  else()
-    add_test(NAME e2e.resource COMMAND sh -c "echo \"$0\"; exit 77" "${why}")
-  endif()
+  lobecast_skip_command(skip
+    "no PE reader: binutils' windres and objdump for ${lobecast_binutils}, and bash")
+  add_test(NAME e2e.resource COMMAND ${skip})
 endif()
 set_tests_properties(e2e.resource PROPERTIES LABELS "e2e;quick;${LOBECAST_TEST_BUILD}" TIMEOUT 60
                      SKIP_RETURN_CODE 77)
@@ -72,7 +78,7 @@ if(CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_SIZEOF_VOID_P EQUAL 4)
                   OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_STRIP_TRAILING_WHITESPACE)
   if(arch STREQUAL "win64")
     message(STATUS "Acceptance scenarios skipped here: ${why}")
-    set(run sh -c "echo \"skipped: $0\" && exit 77" "${why}")
+    lobecast_skip_command(run "${why}")
   endif()
 endif()
 
