@@ -110,10 +110,19 @@ if(CMAKE_CROSSCOMPILING_EMULATOR)
     set_tests_properties(e2e.cleartype.${scenario} PROPERTIES LABELS cleartype)
     list(APPEND wine_tests e2e.cleartype.${scenario})
   endforeach()
+  # What winerun reports of a run that fails (a DLL not found, a timeout, a signal) and its
+  # silence when one passes.
+  if(run STREQUAL CMAKE_CROSSCOMPILING_EMULATOR)
+    add_test(NAME wine.failures
+             COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/winerun_test.sh $<TARGET_FILE:lobecast>
+                     $<TARGET_FILE:lobecast_e2e> ${CMAKE_BINARY_DIR}/winerun-test ${run})
+  else()
+    add_test(NAME wine.failures COMMAND ${run})
+  endif()
   # The shared prefix, made once before the first test that needs it.
   add_test(NAME wine.prefix COMMAND ${run} --prepare)
   set_tests_properties(wine.prefix PROPERTIES FIXTURES_SETUP wine_prefix LABELS quick)
-  list(APPEND wine_tests e2e.real_keys e2e.window_manager)
+  list(APPEND wine_tests e2e.real_keys e2e.window_manager wine.failures)
   set_property(TEST ${wine_tests} APPEND PROPERTY FIXTURES_REQUIRED wine_prefix)
   list(APPEND wine_tests wine.prefix)
 endif()
