@@ -172,3 +172,12 @@ host-asan: deps-test
 .PHONY: bench
 bench: deps-bench wine-build
 	bench/run.sh "$(B)"
+
+# --- Soak: make soak -------------------------------------------------------------------------
+# SOAK_ROUNDS rounds (20) of the Wine scenarios in the tree of the build Wine runs here, each
+# from a fresh prefix (tools/soak.sh); a measurement, like the bench, that make test never runs.
+# In a Debian 13 root: tools/in-debian trixie -- make soak SOAK_ROUNDS=10
+SOAK_ROUNDS ?= 20
+.PHONY: soak
+soak: deps-test wine-build
+	tools/soak.sh "$(B)" $(SOAK_ROUNDS)
