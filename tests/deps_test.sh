@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tools/deps.sh against stand-ins for apt-get, dpkg and dpkg-query: a mirror mid-sync that can
 # serve everything but wine32:i386 (the rest installs, one line says why, the run goes on),
-# any other failure (it stops with apt's lines), a kernel without 32-bit support, nothing missing.
+# any other failure (it stops with apt's lines), a kernel without 32-bit support, nothing missing;
+# and without dpkg at all, the commands on PATH that stand for the packages.
 # usage: deps_test.sh REPO SCRATCH
 set -uo pipefail
 repo=${1:?usage: deps_test.sh REPO SCRATCH}
@@ -59,6 +60,16 @@ chmod +x "$dir"/bin/* "$dir/runs" "$dir/refused"
 # shellcheck source=check.sh
 source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 
+# The messages $2 of case $1 against $3: "=TEXT" all of them (\n between lines), "-" none at
+# all, else a part.
+says() {
+    case $3 in
+    -) check "$1: silent" "$2" "" ;;
+    =*) check "$1: messages" "$2" "$(printf '%b' "${3#=}")" ;;
+    *) if [[ $2 == *"$3"* ]]; then check "$1: message" ok ok; else check "$1: message" "$2" "*$3*"; fi ;;
+    esac
+}
+
 # apt's answer | the i386 probe | installed before | exit | installed after (all, no-wine32,
 # none) | the messages: "=TEXT" all of them (\n between lines), "-" none at all, else a part
 show=$("$repo/tools/deps.sh" --list show)
@@ -78,11 +89,7 @@ while IFS='|' read -r apt probe before rc after note; do
     *) want= ;;
     esac
     check "$label: installed" "$(sort "$state/installed")" "$(sort <<<"$want" | grep .)"
-    case $note in
-    -) check "$label: silent" "$err" "" ;;
-    =*) check "$label: messages" "$err" "$(printf '%b' "${note#=}")" ;;
-    *) if [[ $err == *"$note"* ]]; then check "$label: message" ok ok; else check "$label: message" "$err" "*$note*"; fi ;;
-    esac
+    says "$label" "$err" "$note"
 done <<'EOF'
 midsync|runs||0|no-wine32|=deps: installing 8 missing package(s): wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine\ndeps: adding the i386 architecture\ndeps: apt-get update reported errors; trying the install anyway\ndeps: wine32:i386 cannot be installed (apt: Unable to correct problems, you have held broken packages; apt-get update: Failed to fetch http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?): the x86_64 build runs under wine64 until 'make deps' brings it
 broken|runs||1|none|deps:   E: Unable to locate package xvfb
@@ -92,5 +99,28 @@ ok|runs|all|0|all|-
 EOF
 # On the mirror mid-sync, the i386 architecture stays added for the next 'make deps'.
 check "midsync: i386 added" "$(cat "$dir/state-midsync-runs/archs")" i386
+
+# Without dpkg and apt (another distribution): the commands that stand for the packages, found on
+# a PATH that holds bash and stand-ins for them.
+# groups (none: all) | the command left out ("-" none, "*" all of them) | exit | the messages
+nodpkg=$dir/no-dpkg
+while IFS='|' read -r groups left rc note; do
+    rm -rf "$nodpkg" && mkdir "$nodpkg" && ln -s "$(command -v bash)" "$nodpkg/bash" || exit 1
+    if [[ $left != '*' ]]; then
+        # shellcheck disable=SC2086 # the groups are words
+        for c in $("$repo/tools/deps.sh" --commands $groups); do
+            [[ $c == "$left" ]] || { printf '#!/bin/sh\n' >"$nodpkg/$c" && chmod +x "$nodpkg/$c"; }
+        done
+    fi
+    # shellcheck disable=SC2086
+    err=$(PATH=$nodpkg "$repo/tools/deps.sh" $groups 2>&1)
+    check "no dpkg, groups '$groups', without '$left': exit" "$?" "$rc"
+    says "no dpkg, groups '$groups', without '$left'" "$err" "$note"
+done <<'EOF'
+build host|-|0|-
+build|i686-w64-mingw32-windres|1|=deps: no dpkg here, and these commands are not on PATH:\ndeps:   i686-w64-mingw32-windres (Debian package g++-mingw-w64-i686)\ndeps: install your system's equivalents (tools/deps.sh --groups says what each group is for)
+|-|0|-
+|*|1|debootstrap (Debian package debootstrap)
+EOF
 
 tally

@@ -9,6 +9,8 @@ usage: tools/deps.sh [GROUP...]              install what is missing (default: e
        tools/deps.sh --list [GROUP...]       print the packages, one a line
        tools/deps.sh --installed [GROUP...]  the same, only those installed now
        tools/deps.sh --groups                each group, what it is for and its packages
+       tools/deps.sh --commands [GROUP...]   the commands that stand for the packages where
+                                             there is no dpkg (other systems), one a line
 
 Each make target installs the groups it needs (the Makefile's deps-* targets name them);
 make deps installs every group. Installing needs root or passwordless sudo; otherwise run
@@ -33,11 +35,28 @@ msvc|the MSVC branch built by clang-cl against Wine's SDK|clang lld llvm libwine
 debian13|Debian roots for make test-debian13|debootstrap git
 GROUPS
 
+# Where there is no dpkg to ask (another distribution), a package counts as present when the
+# commands it brings, the ones the project calls, are on PATH. Libraries, headers and fonts
+# bring none: CMake says when GoogleTest is missing, the MSVC build when Wine's headers are,
+# and winerun when Wine's fonts are. wine64 and wine32:i386 are Wine's loaders, which
+# tools/wine-arch finds by path (LOBECAST_WINE64_LOADER, LOBECAST_WINE32_LOADER).
+declare -A COMMANDS_OF=(
+    [g++-mingw-w64-i686]="i686-w64-mingw32-g++ i686-w64-mingw32-windres"
+    [g++-mingw-w64-x86-64]="x86_64-w64-mingw32-g++ x86_64-w64-mingw32-windres"
+    [cmake]="cmake ctest" [make]=make [g++]=g++ [zip]=zip [git]=git [procps]="top pgrep"
+    [wine]="wine wineboot wineserver" [wine32:i386]="" [wine64]="" [xvfb]=Xvfb [xdotool]=xdotool
+    [imagemagick]="convert import" [fonts-liberation]="" [fonts-wine]=""
+    [googletest]="" [libgtest-dev]="" [libgmock-dev]="" [valgrind]=valgrind [cppcheck]=cppcheck
+    [clang-format]=clang-format [openbox]=openbox [wmctrl]=wmctrl [x11-utils]=xprop
+    [clang]=clang [lld]=lld-link [llvm]="llvm-rc llvm-lib llvm-mt" [libwine-dev]=""
+    [debootstrap]=debootstrap
+)
+
 log() { printf 'deps: %s\n' "$*" >&2; }
 
 MODE=install
 case ${1:-} in
---list | --installed | --groups) MODE=${1#--}; shift ;;
+--list | --installed | --groups | --commands) MODE=${1#--}; shift ;;
 -h | --help) usage; exit 0 ;;
 -*) log "unknown option $1"; usage >&2; exit 2 ;;
 esac
@@ -66,9 +85,26 @@ if [[ $MODE == list ]]; then
     exit 0
 fi
 
+for p in "${PACKAGES[@]}"; do
+    [[ -v COMMANDS_OF[$p] ]] || { log "no commands listed for the package $p"; exit 2; }
+done
+if [[ $MODE == commands ]]; then
+    for p in "${PACKAGES[@]}"; do for c in ${COMMANDS_OF[$p]}; do echo "$c"; done; done
+    exit 0
+fi
+
 if ! command -v dpkg-query >/dev/null; then
-    log "no dpkg here (not Debian?); install these by hand: ${PACKAGES[*]}"
-    log "(tools/deps.sh --groups says what each is for)"
+    [[ $MODE == install ]] || { log "no dpkg here to ask which packages are installed"; exit 1; }
+    MISSING=()
+    for p in "${PACKAGES[@]}"; do
+        for c in ${COMMANDS_OF[$p]}; do
+            command -v "$c" >/dev/null || MISSING+=("$c (Debian package $p)")
+        done
+    done
+    ((${#MISSING[@]} == 0)) && exit 0
+    log "no dpkg here, and these commands are not on PATH:"
+    printf 'deps:   %s\n' "${MISSING[@]}" >&2
+    log "install your system's equivalents (tools/deps.sh --groups says what each group is for)"
     exit 1
 fi
 
