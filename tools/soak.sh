@@ -2,7 +2,7 @@
 # make soak: ROUNDS rounds of the Wine scenarios (label e2e) in the tree of the build that Wine
 # runs here, each round from a fresh prefix, and what failed. A measurement, like the bench:
 # make test never runs it. Prints a line a round and a total, keeps each round's CTest output
-# and JUnit report in BUILD/soak/, and exits 1 when any test failed.
+# and JUnit report in BUILD/soak/ARCH/, and exits 1 when any test failed.
 # usage: tools/soak.sh BUILD [ROUNDS]   (ROUNDS: 20; LOBECAST_WINE_ARCH=win64 soaks the x86_64 tree)
 set -uo pipefail
 say() { printf 'soak: %s\n' "$*"; }
@@ -15,7 +15,7 @@ arch=$(tools/wine-arch --for "the soak runs") || exit 1
 tree=$build/$arch prefix=$build/wine
 [[ $arch == win64 ]] && prefix=$build/wine64
 [[ -f $tree/CTestTestfile.cmake ]] || { say "$tree is not built (make soak builds it)"; exit 1; }
-out=$build/soak
+out=$build/soak/$arch
 rm -rf "$out" && mkdir -p "$out" || exit 1
 
 # A count from the <testsuite> element of a JUnit report.
