@@ -58,7 +58,16 @@ wine "$exe" &
 program=$!
 trap 'kill "$program" 2>/dev/null || true' EXIT
 
-wait_for 60 has_windows 1 || fail "the Lobecast window did not appear within 60 s"
+# A program that Wine could not start ends at once: say so, with its exit code (winerun's report
+# below decodes it), rather than wait for a window that never comes.
+shown_or_gone() { has_windows 1 || ! kill -0 "$program" 2>/dev/null; }
+wait_for 60 shown_or_gone || fail "the Lobecast window did not appear within 60 s"
+if ! has_windows 1; then
+  status=0
+  wait "$program" || status=$?
+  trap - EXIT
+  fail "lobecast.exe ended with exit code $status before its window appeared"
+fi
 main=$(windows | head -n 1)
 wait_for 20 painted || fail "the window was not painted within 20 s"
 xdotool windowfocus --sync "$main" 2>/dev/null || true
