@@ -26,6 +26,9 @@ total=0 failed=0 skipped=0 retries=0 failures=()
 start=$SECONDS
 for ((round = 1; round <= rounds; round++)); do
     t0=$SECONDS
+    # The prefix goes with its server folder, which Debian's Wine keeps in /tmp (as make clean).
+    n=$(cat "$prefix/wineserver" 2>/dev/null)
+    [[ $n != wine-?????? ]] || rm -rf "/tmp/$n"
     rm -rf "$prefix"
     touch "$out/round-$round.start"
     ctest --test-dir "$tree" -L e2e --output-on-failure --output-junit "$out/round-$round.xml" \
