@@ -147,12 +147,9 @@ demo: wine-build
 dist: deps-dist exe win64
 	@tools/dist.sh "$(B)/win32" "$(B)/win64" "$(B)/dist"
 
-# Also the server folders that Debian's Wine keeps in /tmp for build/'s prefixes (their names
-# are in the prefixes' file wineserver).
+# The prefixes first, with the server folders that Wine keeps for them outside build/.
 clean:
-	@for p in "$(B)/wine" "$(B)/wine64"; do \
-	  n=$$(cat "$$p/wineserver" 2>/dev/null); case $$n in wine-??????) rm -rf "/tmp/$$n" ;; esac; \
-	done
+	@tools/winerun --build "$(B)" --remove-prefix
 	rm -rf "$(B)"
 
 format:

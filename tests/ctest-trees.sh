@@ -8,8 +8,8 @@ build=${1:?usage: tests/ctest-trees.sh BUILD}
 cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 primary=$(tools/wine-arch --for "the acceptance tests run") || exit 1
 
-# A count from the <testsuite> element of a tree's JUnit report, held in $suite.
-count() { sed -n "s/.* $1=\"\([0-9]*\)\".*/\1/p" <<<"$suite"; }
+# shellcheck source=junit.sh
+source tests/junit.sh
 
 rc=0 passed=0 failed=0 skipped=0 summary=
 for tree in host win32 win64 msvc32 msvc64; do
@@ -20,8 +20,8 @@ for tree in host win32 win64 msvc32 msvc64; do
     junit=$build/$tree/ctest-junit.xml
     rm -f "$junit"
     ctest --test-dir "$build/$tree" --output-on-failure --output-junit "$junit" "${select[@]}" || rc=1
-    suite=$(tr '\n\t' '  ' <"$junit" 2>/dev/null | grep -o '<testsuite [^>]*>')
-    t=$(count tests) f=$(count failures) d=$(count disabled) s=$(count skipped)
+    t=$(junit_count "$junit" tests) f=$(junit_count "$junit" failures)
+    d=$(junit_count "$junit" disabled) s=$(junit_count "$junit" skipped)
     if [[ -z $t || -z $f || -z $d || -z $s ]]; then
         echo "ctest-trees: no results from $build/$tree"
         rc=1

@@ -66,7 +66,7 @@ says() {
     case $3 in
     -) check "$1: silent" "$2" "" ;;
     =*) check "$1: messages" "$2" "$(printf '%b' "${3#=}")" ;;
-    *) if [[ $2 == *"$3"* ]]; then check "$1: message" ok ok; else check "$1: message" "$2" "*$3*"; fi ;;
+    *) check_holds "$1: message" "$2" "$3" ;;
     esac
 }
 

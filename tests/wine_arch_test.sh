@@ -27,7 +27,7 @@ while IFS='|' read -r forced loader loader64 i386 option arch note; do
     check "$label: exit" "$rc" "$([[ $arch == error ]] && echo 1 || echo 0)"
     [[ $arch == error ]] || check "$label: build" "$out" "$arch"
     if [[ -n $note ]]; then
-        [[ $err == *"$note"* ]] && check "$label: note" ok ok || check "$label: note" "$err" "*$note*"
+        check_holds "$label: note" "$err" "$note"
     else
         check "$label: no note" "$err" ""
     fi

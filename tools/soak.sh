@@ -18,23 +18,20 @@ tree=$build/$arch prefix=$build/wine
 out=$build/soak/$arch
 rm -rf "$out" && mkdir -p "$out" || exit 1
 
-# A count from the <testsuite> element of a JUnit report.
-count() { tr '\n\t' '  ' <"$1" | grep -o '<testsuite [^>]*>' | sed -n "s/.* $2=\"\([0-9]*\)\".*/\1/p"; }
+# shellcheck source=../tests/junit.sh
+source tests/junit.sh
 
 say "$rounds rounds of ctest -L e2e in $tree, each from a fresh prefix ($prefix)"
 total=0 failed=0 skipped=0 retries=0 failures=()
 start=$SECONDS
 for ((round = 1; round <= rounds; round++)); do
     t0=$SECONDS
-    # The prefix goes with its server folder, which Debian's Wine keeps in /tmp (as make clean).
-    n=$(cat "$prefix/wineserver" 2>/dev/null)
-    [[ $n != wine-?????? ]] || rm -rf "/tmp/$n"
-    rm -rf "$prefix"
+    tools/winerun --build "$build" --arch "$arch" --remove-prefix || exit 1
     touch "$out/round-$round.start"
     ctest --test-dir "$tree" -L e2e --output-on-failure --output-junit "$out/round-$round.xml" \
         >"$out/round-$round.log" 2>&1
-    n=$(count "$out/round-$round.xml" tests) f=$(count "$out/round-$round.xml" failures)
-    s=$(count "$out/round-$round.xml" skipped)
+    n=$(junit_count "$out/round-$round.xml" tests) f=$(junit_count "$out/round-$round.xml" failures)
+    s=$(junit_count "$out/round-$round.xml" skipped)
     if [[ -z $n || -z $f || -z $s ]]; then
         say "round $round: no results from CTest; its output: $out/round-$round.log"
         failed=$((failed + 1)) failures+=("round $round: no results")

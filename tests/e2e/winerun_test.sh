@@ -34,7 +34,7 @@ while IFS='|' read -r what command rc parts; do
     fi
     IFS=';' read -ra want <<<"$parts"
     for part in "${want[@]}"; do
-        [[ $err == *"$part"* ]] && check "$what: says '$part'" ok ok || check "$what: says" "$err" "*$part*"
+        check_holds "$what: says '$part'" "$err" "$part"
     done
     # The log named on the last line exists, with the status in it.
     log=$(sed -n 's/^winerun: log: //p' <<<"$err")
