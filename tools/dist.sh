@@ -68,7 +68,7 @@ for arch in win32 win64; do
     zip=lobecast-$version-$arch.zip
     rm -rf "$stage" && mkdir "$stage"
     cp "${tree[$arch]}/lobecast.exe" "$stage/lobecast.exe"
-    sed "s/@VERSION@/$version/; s/@UNDERLINE@/$underline/; s/@BITS@/${arch#win}/; s/\$/\r/" \
+    sed "/^#/d; s/@VERSION@/$version/; s/@UNDERLINE@/$underline/; s/@BITS@/${arch#win}/; s/\$/\r/" \
         "$src/tools/dist-readme.txt" > "$stage/README.txt"
     chmod 0755 "$stage/lobecast.exe"
     chmod 0644 "$stage/README.txt"

@@ -23,7 +23,7 @@ actual=$(
          keep && !/^ *$/ && !/^\/\*/ && !/^ *Name: /' <<<"$resources" |
         sed '/^ *CONTROL /s/, "\([A-Za-z]*\)", 0x/, "\U\1\E", 0x/'
 )
-if ! diff -u --label expected --label "$program" "$expected" - <<<"$actual"; then
+if ! diff -u --label expected --label "$program" <(grep -v '^#' "$expected") - <<<"$actual"; then
     fail "$program differs from $expected (lines marked - expected, + found)"
 fi
 # windres prints resource 1 of type 24 as quoted lines ("" for a quote, \n for a line end).
