@@ -52,7 +52,9 @@ junit_count() {
 # removed), sets ctest_status to its exit status and junit_tests, junit_failures, junit_disabled
 # and junit_skipped to the report's counts. Fails when the report lacks one: no results.
 ctest_tally() {
+    # ctest writes a relative JUNIT under its --test-dir.
     local junit=$1
+    [[ $junit == /* ]] || junit=$PWD/$junit
     shift
     rm -f "$junit"
     ctest_status=0
