@@ -1,19 +1,14 @@
-# What the project's bash scripts share, sourced (not run) by them: their messages, waiting for
-# a condition, the windows of the program on the display, the folders of a Windows build, and
-# CTest's counts. Set me=NAME (the messages' prefix) before sourcing, and say_fd=2 where the
-# messages go to stderr (in-debian names a copy of it).
+# What the project's bash scripts share, sourced (not run) by them: their messages, waiting, the
+# program's windows on the display, a build's folders and CTest's counts. Set me=NAME (the
+# messages' prefix) before sourcing, and say_fd=2 (or another descriptor) for messages on stderr.
 
-# say TEXT: one line "NAME: TEXT"; die TEXT says it and exits 1; fail TEXT says "FAIL: TEXT"
-# and exits 1.
+# say TEXT prints "NAME: TEXT"; die says it and exits 1; fail says "FAIL: TEXT" and exits 1.
 say() { printf '%s%s\n' "${me:+$me: }" "$*" >&"${say_fd:-1}"; }
-die() {
-    say "$*"
-    exit 1
-}
+die() { say "$*"; exit 1; }
 fail() { die "FAIL: $*"; }
 
-# wait_for SECONDS COMMAND...: runs COMMAND every wait_step seconds (0.1) until it succeeds;
-# fails when SECONDS have passed first.
+# wait_for SECONDS COMMAND...: runs COMMAND every wait_step seconds (0.1) until it succeeds, or
+# fails when SECONDS have passed.
 wait_for() {
     local deadline=$((SECONDS + $1))
     shift
@@ -23,23 +18,19 @@ wait_for() {
     done
 }
 
-# The program's visible windows on the X display (its main window and the angle dialog share
-# the title), their number, and whether there are at least, or at most, $1 of them.
+# The program's visible windows (the main window and the angle dialog share the title), their
+# number, whether there are at least or at most $1 of them, and whether process $1 has ended.
 windows() { xdotool search --onlyvisible --name '^Lobecast$' 2>/dev/null || true; }
 window_count() { windows | wc -l; }
 has_windows() { (($(window_count) >= $1)); }
 at_most_windows() { (($(window_count) <= $1)); }
-# Whether process $1 has ended.
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# arch_dirs BUILD ARCH: sets tree, the Windows tree of build ARCH (win32 or win64) in BUILD, and
-# prefix, the Wine prefix that tools/winerun runs it in.
+# arch_dirs BUILD ARCH sets tree, the tree of build ARCH (win32 or win64) in BUILD, and prefix,
+# the Wine prefix that tools/winerun runs it in.
 arch_dirs() {
-    tree=$1/$2
-    case $2 in
-    win64) prefix=$1/wine64 ;;
-    *) prefix=$1/wine ;;
-    esac
+    tree=$1/$2 prefix=$1/wine
+    [[ $2 != win64 ]] || prefix=$1/wine64
 }
 
 # The count $2 (tests, failures, disabled or skipped) of the <testsuite> element in CTest's JUnit
@@ -48,11 +39,11 @@ junit_count() {
     tr '\n\t' '  ' 2>/dev/null <"$1" | grep -o '<testsuite [^>]*>' | sed -n "s/.* $2=\"\([0-9]*\)\".*/\1/p"
 }
 
-# ctest_tally JUNIT ARGS...: runs ctest ARGS with its JUnit report in JUNIT (an earlier one
+# ctest_tally JUNIT ARGS... runs ctest ARGS with its JUnit report in JUNIT (an earlier one
 # removed), sets ctest_status to its exit status and junit_tests, junit_failures, junit_disabled
 # and junit_skipped to the report's counts. Fails when the report lacks one: no results.
 ctest_tally() {
-    # ctest writes a relative JUNIT under its --test-dir.
+    # ctest would write a relative JUNIT under its --test-dir.
     local junit=$1
     [[ $junit == /* ]] || junit=$PWD/$junit
     shift
