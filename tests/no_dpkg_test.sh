@@ -13,7 +13,7 @@ bin=/tmp/lobecast-no-dpkg-$(id -u)-$(printf '%s' "$dir" | cksum | cut -d' ' -f1)
 trap 'rm -rf "$bin"' EXIT
 rm -rf "$bin" && mkdir -m 700 "$bin" || exit 1
 # A build folder made with the links elsewhere (an earlier layout) names commands that are gone.
-[[ $(cat "$dir/links" 2>/dev/null) == "$bin" ]] || rm -rf "$dir/bin" "$dir/build"
+[[ $(cat "$dir/links" 2>/dev/null) == "$bin" ]] || rm -rf "${dir:?}/bin" "$dir/build"
 mkdir -p "$dir/build" && printf '%s\n' "$bin" >"$dir/links" || exit 1
 
 # shellcheck source=check.sh

@@ -1,6 +1,7 @@
 # What the project's bash scripts share, sourced (not run) by them: their messages, waiting, the
 # program's windows on the display, a build's folders and CTest's counts. Set me=NAME (the
 # messages' prefix) before sourcing, and say_fd=2 (or another descriptor) for messages on stderr.
+# shellcheck shell=bash disable=SC2034 # the variables that the functions set are the callers'
 
 # say TEXT prints "NAME: TEXT"; die says it and exits 1; fail says "FAIL: TEXT" and exits 1.
 say() { printf '%s%s\n' "${me:+$me: }" "$*" >&"${say_fd:-1}"; }
