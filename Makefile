@@ -48,32 +48,30 @@ as-yourself:
 	@[ ! -e "$(B)" ] || [ -w "$(B)" ] || { echo "make: $(B) is not writable by $$(id -un)" \
 	  "(made by an earlier sudo make?); remove it with: sudo rm -rf '$(B)'" >&2; exit 1; }
 
-# The host tree, configured the same way for host and unit, so the two share one build.
-define HOST_TREE
+# A tree: $(call TREE,NAME,CONFIGURE) configures $(B)/NAME with the command CONFIGURE, its output
+# kept in $(B)/NAME-configure.log and shown when it fails, then builds it.
+define TREE
 	@mkdir -p "$(B)"
-	@$(CMAKE_HOST) > "$(B)/host-configure.log" 2>&1 || { cat "$(B)/host-configure.log"; exit 1; }
-	cmake --build "$(B)/host" -j $(JOBS)
+	@$(2) > "$(B)/$(1)-configure.log" 2>&1 || { cat "$(B)/$(1)-configure.log"; exit 1; }
+	cmake --build "$(B)/$(1)" -j $(JOBS)
 endef
 
+# The host tree, configured the same way for host and unit, so the two share one build.
 host: deps-test
-	$(HOST_TREE)
+	$(call TREE,host,$(CMAKE_HOST))
 
 # The host unit tests alone (label unit), in seconds once built: no Windows tree, no Wine.
 unit: deps-host
-	$(HOST_TREE)
+	$(call TREE,host,$(CMAKE_HOST))
 	ctest --test-dir "$(B)/host" -L unit -j $(JOBS) --output-on-failure
 
 exe: deps-build
-	@mkdir -p "$(B)"
-	@$(CMAKE_WIN32) > "$(B)/win32-configure.log" 2>&1 || { cat "$(B)/win32-configure.log"; exit 1; }
-	cmake --build "$(B)/win32" -j $(JOBS)
+	$(call TREE,win32,$(CMAKE_WIN32))
 
 # The 64-bit build catches pointer and LONG truncation faults, and it is what Wine runs where
 # the kernel cannot run 32-bit programs.
 win64: deps-build
-	@mkdir -p "$(B)"
-	@$(CMAKE_WIN64) > "$(B)/win64-configure.log" 2>&1 || { cat "$(B)/win64-configure.log"; exit 1; }
-	cmake --build "$(B)/win64" -j $(JOBS)
+	$(call TREE,win64,$(CMAKE_WIN64))
 
 # The MSVC branch of CMakeLists.txt, built by clang-cl, lld-link and llvm-rc with Wine's headers
 # and import libraries as the SDK (cmake/clang-cl-common.cmake), in $(B)/msvc32 and $(B)/msvc64;
@@ -163,9 +161,7 @@ CMAKE_ASAN = cmake -S . -B "$(B)/host-asan" -DCMAKE_BUILD_TYPE=Debug -DLOBECAST_
 .PHONY: host-asan
 
 host-asan: deps-test
-	@mkdir -p "$(B)"
-	@$(CMAKE_ASAN) > "$(B)/host-asan-configure.log" 2>&1 || { cat "$(B)/host-asan-configure.log"; exit 1; }
-	cmake --build "$(B)/host-asan" -j $(JOBS)
+	$(call TREE,host-asan,$(CMAKE_ASAN))
 
 # --- Benchmarks: make bench ------------------------------------------------------------------
 # The program, the baseline windows and the probe (all in the Windows tree that Wine runs here);

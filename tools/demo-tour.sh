@@ -2,6 +2,9 @@
 # Scripted tour of the demo on a headless display: screenshots and an animated GIF.
 # Runs inside tools/winerun (DISPLAY and WINEPREFIX set). Usage: demo-tour.sh EXE OUTDIR
 set -euo pipefail
+me=demo say_fd=2 wait_step=0.2
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 exe=$1
 out=$2
@@ -10,29 +13,6 @@ convert=/usr/bin/convert
 frames=$out/frames
 rm -rf "$out"
 mkdir -p "$frames"
-
-say() { printf 'demo: %s\n' "$*" >&2; }
-fail() {
-  say "$*"
-  exit 1
-}
-
-# Polls a command until it succeeds, for at most $1 seconds.
-wait_for() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
-
-windows() { xdotool search --onlyvisible --name '^Lobecast$' 2>/dev/null || true; }
-window_count() { windows | wc -l; }
-has_windows() { (($(window_count) >= $1)); }
-lacks_dialog() { (($(window_count) <= 1)); }
-closed() { (($(window_count) == 0)); }
 
 # The window's area of the screen (the window sits at the top-left corner).
 shot() { "$import" -window root -crop 1000x700+0+0 +repage "$1"; }
@@ -60,16 +40,16 @@ trap 'kill "$program" 2>/dev/null || true' EXIT
 
 # A program that Wine could not start ends at once: say so, with its exit code (winerun's report
 # below decodes it), rather than wait for a window that never comes.
-shown_or_gone() { has_windows 1 || ! kill -0 "$program" 2>/dev/null; }
-wait_for 60 shown_or_gone || fail "the Lobecast window did not appear within 60 s"
+shown_or_gone() { has_windows 1 || gone "$program"; }
+wait_for 60 shown_or_gone || die "the Lobecast window did not appear within 60 s"
 if ! has_windows 1; then
   status=0
   wait "$program" || status=$?
   trap - EXIT
-  fail "lobecast.exe ended with exit code $status before its window appeared"
+  die "lobecast.exe ended with exit code $status before its window appeared"
 fi
 main=$(windows | head -n 1)
-wait_for 20 painted || fail "the window was not painted within 20 s"
+wait_for 20 painted || die "the window was not painted within 20 s"
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 
 shot "$out/01-start.png"
@@ -82,11 +62,11 @@ sleep 0.2
 shot "$out/02-running-0-degrees.png"
 
 xdotool key F2
-wait_for 20 has_windows 2 || fail "the angle dialog did not open within 20 s"
+wait_for 20 has_windows 2 || die "the angle dialog did not open within 20 s"
 sleep 0.3
 "$import" -window root "$out/03-dialog.png"
 xdotool key 3 0 Return
-wait_for 20 lacks_dialog || fail "the angle dialog did not close within 20 s"
+wait_for 20 at_most_windows 1 || die "the angle dialog did not close within 20 s"
 sleep 0.3
 shot "$out/04-angle-30-degrees.png"
 
@@ -99,11 +79,11 @@ shot "$out/05-running-30-degrees.png"
 
 # Close through the window manager path, then collect the exit code.
 xdotool key alt+F4
-wait_for 20 closed || fail "the window did not close within 20 s"
+wait_for 20 at_most_windows 0 || die "the window did not close within 20 s"
 status=0
 wait "$program" || status=$?
 trap - EXIT
-((status == 0)) || fail "lobecast.exe ended with exit code $status"
+((status == 0)) || die "lobecast.exe ended with exit code $status"
 
 "$convert" -delay 10 -loop 0 "$frames"/*.png -resize 50% -layers Optimize "$out/demo.gif"
 rm -rf "$frames"

@@ -52,17 +52,20 @@ declare -A COMMANDS_OF=(
     [debootstrap]=debootstrap
 )
 
-log() { printf 'deps: %s\n' "$*" >&2; }
+# Found without dirname: a test runs this with a PATH that holds bash alone.
+me=deps say_fd=2
+# shellcheck source=lib.sh
+source "${BASH_SOURCE[0]%/*}/lib.sh"
 
 MODE=install
 case ${1:-} in
 --list | --installed | --groups | --commands) MODE=${1#--}; shift ;;
 -h | --help) usage; exit 0 ;;
--*) log "unknown option $1"; usage >&2; exit 2 ;;
+-*) say "unknown option $1"; usage >&2; exit 2 ;;
 esac
 (($#)) || set -- "${NAMES[@]}"
 for g in "$@"; do
-    [[ -n ${PACKAGES_OF[$g]:-} ]] || { log "unknown group '$g' (groups: ${NAMES[*]})"; exit 2; }
+    [[ -n ${PACKAGES_OF[$g]:-} ]] || { say "unknown group '$g' (groups: ${NAMES[*]})"; exit 2; }
 done
 
 if [[ $MODE == groups ]]; then
@@ -86,7 +89,7 @@ if [[ $MODE == list ]]; then
 fi
 
 for p in "${PACKAGES[@]}"; do
-    [[ -v COMMANDS_OF[$p] ]] || { log "no commands listed for the package $p"; exit 2; }
+    [[ -v COMMANDS_OF[$p] ]] || { say "no commands listed for the package $p"; exit 2; }
 done
 if [[ $MODE == commands ]]; then
     for p in "${PACKAGES[@]}"; do for c in ${COMMANDS_OF[$p]}; do echo "$c"; done; done
@@ -94,7 +97,7 @@ if [[ $MODE == commands ]]; then
 fi
 
 if ! command -v dpkg-query >/dev/null; then
-    [[ $MODE == install ]] || { log "no dpkg here to ask which packages are installed"; exit 1; }
+    [[ $MODE == install ]] || die "no dpkg here to ask which packages are installed"
     MISSING=()
     for p in "${PACKAGES[@]}"; do
         for c in ${COMMANDS_OF[$p]}; do
@@ -102,10 +105,9 @@ if ! command -v dpkg-query >/dev/null; then
         done
     done
     ((${#MISSING[@]} == 0)) && exit 0
-    log "no dpkg here, and these commands are not on PATH:"
+    say "no dpkg here, and these commands are not on PATH:"
     printf 'deps:   %s\n' "${MISSING[@]}" >&2
-    log "install your system's equivalents (tools/deps.sh --groups says what each group is for)"
-    exit 1
+    die "install your system's equivalents (tools/deps.sh --groups says what each group is for)"
 fi
 
 installed() { [[ $(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null) == installed ]]; }
@@ -135,7 +137,7 @@ fi
 mapfile -t MISSING < <(missing_packages)
 ((${#MISSING[@]} == 0)) && exit 0
 ((${NO_WINE32:-0})) &&
-    log "this kernel cannot run 32-bit programs: wine32:i386 is left out (the x86_64 build runs under wine64)"
+    say "this kernel cannot run 32-bit programs: wine32:i386 is left out (the x86_64 build runs under wine64)"
 
 # Architectures that the missing packages name (wine32:i386 needs i386).
 ARCHS=()
@@ -150,19 +152,17 @@ elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
 elif [[ ${MISSING[*]} == wine32:i386 ]]; then
     # What an earlier 'sudo make deps' could not install is no reason to stop: the x86_64
     # build runs under wine64 meanwhile.
-    log "wine32:i386 is not installed, and installing it needs root ('sudo make deps'):" \
+    say "wine32:i386 is not installed, and installing it needs root ('sudo make deps'):" \
         "the x86_64 build runs under wine64"
     exit 0
 else
-    log "missing packages: ${MISSING[*]}"
-    log "installing them needs root: run 'sudo make deps' once (it installs every group),"
-    log "then run make as yourself again, so that build/ stays yours"
-    exit 1
+    say "missing packages: ${MISSING[*]}"
+    say "installing them needs root: run 'sudo make deps' once (it installs every group),"
+    die "then run make as yourself again, so that build/ stays yours"
 fi
 if ! command -v apt-get >/dev/null; then
-    log "missing packages: ${MISSING[*]}; apt-get is not available to install them"
-    log "(tools/deps.sh --groups says what each is for)"
-    exit 1
+    say "missing packages: ${MISSING[*]}; apt-get is not available to install them"
+    die "(tools/deps.sh --groups says what each is for)"
 fi
 
 # apt-get's output goes to logs, shown only when something fails.
@@ -177,12 +177,12 @@ show_log() { tail -n 30 "$LOG" | sed 's/^/deps:   /' >&2; }
 # apt's first error line in file $1 matching $2, without the "E: " and the mirror's address.
 first_error() { grep -m1 -E "^E: .*$2" "$1" | sed -E 's/^E: //; s/ \[IP: [^]]*\]//; s/[.]$//'; }
 
-log "installing ${#MISSING[@]} missing package(s): ${MISSING[*]}"
+say "installing ${#MISSING[@]} missing package(s): ${MISSING[*]}"
 for a in $(printf '%s\n' "${ARCHS[@]}" | sort -u); do
-    log "adding the $a architecture"
-    "${AS_ROOT[@]}" dpkg --add-architecture "$a" || { log "dpkg --add-architecture $a failed"; exit 1; }
+    say "adding the $a architecture"
+    "${AS_ROOT[@]}" dpkg --add-architecture "$a" || die "dpkg --add-architecture $a failed"
 done
-apt update || log "apt-get update reported errors; trying the install anyway"
+apt update || say "apt-get update reported errors; trying the install anyway"
 mv "$LOG" "$UPDATE_LOG" && : >"$LOG"
 if ! apt install -y --no-install-recommends "${MISSING[@]}"; then
     mapfile -t REST < <(without wine32:i386 "${MISSING[@]}")
@@ -191,13 +191,13 @@ if ! apt install -y --no-install-recommends "${MISSING[@]}"; then
     # meanwhile; any other failure stops here with apt's lines.
     if ((${#REST[@]} == ${#MISSING[@]})) ||
         { ((${#REST[@]})) && ! apt install -y --no-install-recommends "${REST[@]}"; }; then
-        log "apt-get install failed for: ${MISSING[*]}; its last lines:"
+        say "apt-get install failed for: ${MISSING[*]}; its last lines:"
         show_log
         exit 1
     fi
     why=$(first_error "$LOG" .)
     index=$(first_error "$UPDATE_LOG" 'i386')
-    log "wine32:i386 cannot be installed (apt: ${why:-no reason given}${index:+; apt-get update: $index}):" \
+    say "wine32:i386 cannot be installed (apt: ${why:-no reason given}${index:+; apt-get update: $index}):" \
         "the x86_64 build runs under wine64 until 'make deps' brings it"
     mapfile -t PACKAGES < <(without wine32:i386 "${PACKAGES[@]}")
     WINE32_HELD=1
@@ -205,12 +205,12 @@ fi
 
 mapfile -t STILL < <(missing_packages)
 if ((${#STILL[@]})); then
-    log "still missing after the install: ${STILL[*]}"
+    say "still missing after the install: ${STILL[*]}"
     show_log
     exit 1
 fi
 ((${WINE32_HELD:-0})) && exit 0
-log "all packages present"
+say "all packages present"
 # wine32 installs on kernels that cannot execute it; say what the project does there.
 note=$("$(dirname "${BASH_SOURCE[0]}")/wine-arch" --for "the tests, make run and make bench use" 2>&1 >/dev/null)
-[[ -z $note ]] || log "$note"
+[[ -z $note ]] || say "$note"

@@ -13,11 +13,9 @@
 # SOURCE_DATE_EPOCH, there is no such time: this stops with an error rather than stamp the
 # archives with the clock.
 set -euo pipefail
-
-die() {
-    printf 'dist: %s\n' "$*" >&2
-    exit 1
-}
+me=dist say_fd=2
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 (($# == 3)) || { echo "usage: tools/dist.sh WIN32_DIR WIN64_DIR OUT_DIR" >&2; exit 2; }
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -70,7 +68,7 @@ for arch in win32 win64; do
     zip=lobecast-$version-$arch.zip
     rm -rf "$stage" && mkdir "$stage"
     cp "${tree[$arch]}/lobecast.exe" "$stage/lobecast.exe"
-    sed "s/@VERSION@/$version/; s/@UNDERLINE@/$underline/; s/@BITS@/${arch#win}/; s/\$/\r/" \
+    sed "/^#/d; s/@VERSION@/$version/; s/@UNDERLINE@/$underline/; s/@BITS@/${arch#win}/; s/\$/\r/" \
         "$src/tools/dist-readme.txt" > "$stage/README.txt"
     chmod 0755 "$stage/lobecast.exe"
     chmod 0644 "$stage/README.txt"

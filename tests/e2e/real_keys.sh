@@ -9,6 +9,9 @@
 #     tools/winerun --window-manager openbox -- tests/e2e/real_keys.sh --window-manager \
 #       LOBECAST_EXE LOBECAST_E2E_EXE
 set -uo pipefail
+me=real_keys
+# shellcheck source=../../tools/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
 
 wm=0
 if [[ ${1:-} == --window-manager ]]; then
@@ -20,11 +23,6 @@ driver=${2:?usage: real_keys.sh [--window-manager] LOBECAST_EXE LOBECAST_E2E_EXE
 work=$(mktemp -d "${TMPDIR:-/tmp}/lobecast-real-keys.XXXXXX") || exit 1
 program=
 
-say() { printf 'real_keys: %s\n' "$*"; }
-fail() {
-  say "FAIL: $*"
-  exit 1
-}
 cleanup() {
   if [[ -n $program ]] && kill -0 "$program" 2>/dev/null; then
     say "ending the program (pid $program)"
@@ -35,21 +33,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls a command every 0.1 s until it succeeds, for at most $1 seconds.
-wait_for() {
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.1
-  done
-}
-
-windows() { xdotool search --onlyvisible --name '^Lobecast$' 2>/dev/null || true; }
-window_count() { windows | wc -l; }
-has_windows() { (($(window_count) >= $1)); }
-at_most_windows() { (($(window_count) <= $1)); }
-program_gone() { ! kill -0 "$program" 2>/dev/null; }
 active_is() { [[ $(xdotool getactivewindow 2>/dev/null) == "$1" ]]; }
 # The driver's probe commands attach to the running program and print what they measured.
 probe() { wine "$driver" "$@"; }
@@ -151,7 +134,7 @@ fi
 
 say "key alt+F4"
 xdotool key alt+F4
-wait_for 15 program_gone || fail "Alt+F4 did not close the program within 15 s"
+wait_for 15 gone "$program" || fail "Alt+F4 did not close the program within 15 s"
 wait "$program"
 rc=$?
 program=

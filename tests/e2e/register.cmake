@@ -21,15 +21,7 @@ else()
   set(LOBECAST_TEST_BUILD msvc-${lobecast_msvc_arch})
 endif()
 
-# A test command that only prints why its test is skipped and exits 77 (SKIP_RETURN_CODE);
-# Windows has cmd where other systems have sh. Arguments added after it are ignored.
-function(lobecast_skip_command out why)
-  if(CMAKE_HOST_WIN32)
-    set(${out} cmd /c "echo skipped: ${why}& exit /b 77" PARENT_SCOPE)
-  else()
-    set(${out} sh -c "echo \"skipped: $0\" && exit 77" "${why}" PARENT_SCOPE)
-  endif()
-endfunction()
+include(${PROJECT_SOURCE_DIR}/cmake/skip.cmake)
 
 # The resource and import check reads the program with binutils, so it needs no Wine. The C
 # runtime DLL it imports depends on the toolchain: msvcrt.dll for mingw and for clang-cl

@@ -5,6 +5,8 @@
 # application manifest, which must be MANIFEST byte for byte.
 # usage: resource_check.sh WINDRES OBJDUMP PROGRAM EXPECTED MANIFEST
 set -uo pipefail
+# shellcheck source=../../tools/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib.sh"
 windres=$1 objdump=$2 program=$3 expected=$4 manifest=$5
 
 headers=$("$objdump" -p "$program") || exit 1
@@ -21,15 +23,13 @@ actual=$(
          keep && !/^ *$/ && !/^\/\*/ && !/^ *Name: /' <<<"$resources" |
         sed '/^ *CONTROL /s/, "\([A-Za-z]*\)", 0x/, "\U\1\E", 0x/'
 )
-if ! diff -u --label expected --label "$program" "$expected" - <<<"$actual"; then
-    echo "FAIL: $program differs from $expected (lines marked - expected, + found)"
-    exit 1
+if ! diff -u --label expected --label "$program" <(grep -v '^#' "$expected") - <<<"$actual"; then
+    fail "$program differs from $expected (lines marked - expected, + found)"
 fi
 # windres prints resource 1 of type 24 as quoted lines ("" for a quote, \n for a line end).
 carried=$(awk '/^1 24 / { m = 1; next } m && /^END/ { m = 0 } m && /^ *"/' <<<"$resources" |
     sed 's/^ *"//; s/"$//; s/""/"/g' | tr -d '\n')
 if ! diff -u --label "$manifest" --label "$program" "$manifest" <(printf '%b' "$carried"); then
-    echo "FAIL: the manifest $program carries is not $manifest"
-    exit 1
+    fail "the manifest $program carries is not $manifest"
 fi
 echo "PASS: $program carries the expected dialog, version resource, imports and manifest"
