@@ -9,6 +9,15 @@ if(CMAKE_HOST_UNIX)
   endif()
   get_filename_component(LOBECAST_BUILD_ROOT "${CMAKE_BINARY_DIR}" DIRECTORY)
   get_filename_component(LOBECAST_WINERUN "${CMAKE_CURRENT_LIST_DIR}/../tools/winerun" ABSOLUTE)
+  # The time budget, so that a slow run is reported by winerun, with its log, and never cut off
+  # by CTest: winerun ends its command at --timeout and adds at most what --overhead prints (its
+  # set-up and teardown, making the prefix included). CTest's TIMEOUT of a test that runs winerun
+  # once is the sum and 5 s; wine.failures runs it 12 times, each for at most 30 s.
+  set(LOBECAST_WINERUN_LIMIT 120)
+  execute_process(COMMAND "${LOBECAST_WINERUN}" --overhead OUTPUT_VARIABLE overhead
+                  OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+  math(EXPR LOBECAST_WINE_TEST_TIMEOUT "${LOBECAST_WINERUN_LIMIT} + ${overhead} + 5")
+  math(EXPR LOBECAST_WINE_FAILURES_TIMEOUT "12 * (30 + ${overhead}) + 5")
   set(CMAKE_CROSSCOMPILING_EMULATOR "${LOBECAST_WINERUN}" --build "${LOBECAST_BUILD_ROOT}"
-      --arch ${LOBECAST_TREE_WINE_ARCH} --timeout 120)
+      --arch ${LOBECAST_TREE_WINE_ARCH} --timeout ${LOBECAST_WINERUN_LIMIT})
 endif()
