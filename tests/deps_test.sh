@@ -91,7 +91,7 @@ while IFS='|' read -r apt probe before rc after note; do
     check "$label: installed" "$(sort "$state/installed")" "$(sort <<<"$want" | grep .)"
     says "$label" "$err" "$note"
 done <<'EOF'
-midsync|runs||0|no-wine32|=deps: installing 8 missing package(s): wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine\ndeps: adding the i386 architecture\ndeps: apt-get update reported errors; trying the install anyway\ndeps: wine32:i386 cannot be installed (apt: Unable to correct problems, you have held broken packages; apt-get update: Failed to fetch http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?): the x86_64 build runs under wine64 until 'make deps' brings it
+midsync|runs||0|no-wine32|=deps: installing 9 missing package(s): python3 wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine\ndeps: adding the i386 architecture\ndeps: apt-get update reported errors; trying the install anyway\ndeps: wine32:i386 cannot be installed (apt: Unable to correct problems, you have held broken packages; apt-get update: Failed to fetch http://mirror.invalid/debian-security/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (374820 != 376004). Mirror sync in progress?): the x86_64 build runs under wine64 until 'make deps' brings it
 broken|runs||1|none|deps:   E: Unable to locate package xvfb
 ok|refused||0|no-wine32|this kernel cannot run 32-bit programs: wine32:i386 is left out
 ok|runs||0|all|deps: all packages present

@@ -26,10 +26,10 @@ while IFS='|' read -r name purpose packages; do
     NAMES+=("$name") PURPOSE[$name]=$purpose PACKAGES_OF[$name]=$packages
 done <<'GROUPS'
 build|cross-compiling|g++-mingw-w64-i686 g++-mingw-w64-x86-64 cmake make
-show|Wine, a private X display, the pictures|wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine
+show|Wine, a private X display, the pictures|python3 wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-liberation fonts-wine
 dist|release archives and their check|zip
 host|host unit tests|g++ cmake googletest libgtest-dev libgmock-dev
-test|hardening, lint, window-manager tests|valgrind cppcheck clang-format git openbox wmctrl x11-utils
+test|hardening, lint, window-manager tests|valgrind cppcheck clang-format git openbox wmctrl x11-utils pyflakes3
 bench|the benchmarks' process figures (top, pgrep)|procps
 msvc|the MSVC branch built by clang-cl against Wine's SDK|clang lld llvm libwine-dev
 debian13|Debian roots for make test-debian13|debootstrap git
@@ -49,7 +49,7 @@ declare -A COMMANDS_OF=(
     [googletest]="" [libgtest-dev]="" [libgmock-dev]="" [valgrind]=valgrind [cppcheck]=cppcheck
     [clang-format]=clang-format [openbox]=openbox [wmctrl]=wmctrl [x11-utils]=xprop
     [clang]=clang [lld]=lld-link [llvm]="llvm-rc llvm-lib llvm-mt" [libwine-dev]=""
-    [debootstrap]=debootstrap
+    [debootstrap]=debootstrap [python3]=python3 [pyflakes3]=pyflakes3
 )
 
 # Found without dirname: a test runs this with a PATH that holds bash alone.

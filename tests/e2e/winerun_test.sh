@@ -12,16 +12,18 @@ rm -rf "$dir" && mkdir -p "$dir" || exit 1
 # These runs fail on purpose: their logs stay here, away from those of real failures.
 export LOBECAST_WINERUN_LOGS=$dir/logs
 
+here=$(dirname "${BASH_SOURCE[0]}")
 # shellcheck source=../check.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../check.sh"
+source "$here/../check.sh"
+# shellcheck source=../../tools/lib.sh
+source "$here/../../tools/lib.sh"
 
 # The shared prefix of the build folder and arch that the runner was given.
 build= arch=
 for ((i = 1; i < ${#winerun[@]}; i++)); do
     case ${winerun[i - 1]} in --build) build=${winerun[i]} ;; --arch) arch=${winerun[i]} ;; esac
 done
-prefix=$build/wine
-[[ $arch == win64 ]] && prefix=$build/wine64
+arch_dirs "$build" "$arch"
 
 # The program with one import renamed (same length, so nothing else moves): Wine cannot start it.
 LC_ALL=C sed 's/[Gg][Dd][Ii]32\.[Dd][Ll][Ll]/LBX32.dll/' "$exe" >"$dir/missing.exe"
