@@ -40,14 +40,14 @@ LOAD_BEFORE=$(load)
 say "measuring $BUILD_NAME ($BUILD/$ARCH)"
 say "machine before: $LOAD_BEFORE"
 
-# One probe session (bench/session.sh) on a private Xvfb of the given screen size, in a private
+# One probe session (bench/session.py) on a private Xvfb of the given screen size, in a private
 # copy of the prefix (so that other Wine runs on this machine neither wait for it nor disturb it).
 probe() {
     local screen=$1 out=$2 limit=$3
     shift 3
     say "probe on a ${screen} screen: $*"
     if ! "$ROOT/tools/winerun" --build "$BUILD" --arch "$ARCH" --isolated --screen "$screen" \
-        --timeout "$limit" -- "$ROOT/bench/session.sh" "$PROBE" --lobecast "$LOBECAST" \
+        --timeout "$limit" -- "$ROOT/bench/session.py" "$PROBE" --lobecast "$LOBECAST" \
         --baseline "$BASELINE" --arcs "$ARCS" "$@" >"$out"; then
         cat "$out" >&2
         die "the probe failed (output above, also in $out)"
