@@ -165,11 +165,11 @@ host-asan: deps-test
 
 # --- Benchmarks: make bench ------------------------------------------------------------------
 # The program, the baseline windows and the probe (all in the Windows tree that Wine runs here);
-# bench/run.sh runs them under Wine on private displays (a few minutes) and writes
+# bench/run.py runs them under Wine on private displays (a few minutes) and writes
 # $(BUILD)/bench/results.md.
 .PHONY: bench
 bench: deps-bench wine-build
-	bench/run.sh "$(B)"
+	bench/run.py "$(B)"
 
 # --- Soak: make soak -------------------------------------------------------------------------
 # SOAK_ROUNDS rounds (20) of the Wine scenarios in the tree of the build Wine runs here, each

@@ -1,6 +1,6 @@
 // The driving half of make bench: starts lobecast.exe and the baseline windows, drives them with
 // posted keys, times their start-up and dates the steps of a run from their pixels. It prints one
-// line of key=value pairs a figure; CPU time is read from outside by bench/session.sh, which
+// line of key=value pairs a figure; CPU time is read from outside by bench/session.py, which
 // answers every "mark" line once it has taken its readings. Starting, finding, keys, sizes and
 // pixels come from the Win32 harness (harness.h).
 //
