@@ -30,7 +30,7 @@ show|Wine, a private X display, the pictures|python3 wine wine32:i386 wine64 xvf
 dist|release archives and their check|zip
 host|host unit tests|g++ cmake googletest libgtest-dev libgmock-dev
 test|hardening, lint, window-manager tests|valgrind cppcheck clang-format git openbox wmctrl x11-utils pyflakes3
-bench|the benchmarks' process figures (top, pgrep)|procps
+bench|the benchmarks' process figures (pgrep)|procps
 msvc|the MSVC branch built by clang-cl against Wine's SDK|clang lld llvm libwine-dev
 debian13|Debian roots for make test-debian13|debootstrap git
 GROUPS
@@ -43,7 +43,7 @@ GROUPS
 declare -A COMMANDS_OF=(
     [g++-mingw-w64-i686]="i686-w64-mingw32-g++ i686-w64-mingw32-windres"
     [g++-mingw-w64-x86-64]="x86_64-w64-mingw32-g++ x86_64-w64-mingw32-windres"
-    [cmake]="cmake ctest" [make]=make [g++]=g++ [zip]=zip [git]=git [procps]="top pgrep"
+    [cmake]="cmake ctest" [make]=make [g++]=g++ [zip]=zip [git]=git [procps]=pgrep
     [wine]="wine wineboot wineserver" [wine32:i386]="" [wine64]="" [xvfb]=Xvfb [xdotool]=xdotool
     [imagemagick]="convert import" [fonts-liberation]="" [fonts-wine]=""
     [googletest]="" [libgtest-dev]="" [libgmock-dev]="" [valgrind]=valgrind [cppcheck]=cppcheck
