@@ -38,15 +38,16 @@ wine "$exe" &
 program=$!
 trap 'kill "$program" 2>/dev/null || true' EXIT
 
-# A program that Wine could not start ends at once: say so, with its exit code (winerun's report
-# below decodes it), rather than wait for a window that never comes.
+# A program that Wine could not start ends at once: say so and exit with its exit code, which
+# winerun's report decodes (53: a DLL not found), rather than wait for a window that never comes.
 shown_or_gone() { has_windows 1 || gone "$program"; }
 wait_for 60 shown_or_gone || die "the Lobecast window did not appear within 60 s"
 if ! has_windows 1; then
   status=0
   wait "$program" || status=$?
   trap - EXIT
-  die "lobecast.exe ended with exit code $status before its window appeared"
+  say "lobecast.exe ended with exit code $status before its window appeared"
+  exit $((status == 0 ? 1 : status))
 fi
 main=$(windows | head -n 1)
 wait_for 20 painted || die "the window was not painted within 20 s"
