@@ -30,7 +30,7 @@ const double TickSeconds = 0.050;
 const DWORD SampleMs = 37;
 const int MaxSamples = 8000;
 
-// ---- time and the measuring shell -----------------------------------------------------------
+// ---- time and the measuring session ---------------------------------------------------------
 
 LARGE_INTEGER Frequency;
 LARGE_INTEGER Origin;
@@ -48,13 +48,13 @@ void Fail(const char* what) {
   ExitProcess(2);
 }
 
-// Tells the shell that phase begins for program (it reads the CPU counters then) and waits for
+// Tells the session that phase begins for program (it reads the CPU counters then) and waits for
 // its answer, so that the readings fall exactly between what came before and what follows.
 void Mark(const char* phase, const char* program) {
   printf("mark %s prog=%s\n", phase, program);
   fflush(stdout);
   char answer[16];
-  if (!fgets(answer, sizeof answer, stdin)) Fail("no answer from the measuring shell");
+  if (!fgets(answer, sizeof answer, stdin)) Fail("no answer from the measuring session");
 }
 
 // ---- pixels ---------------------------------------------------------------------------------
@@ -162,7 +162,7 @@ void Resize(const Program& program, Running* run, int width, int height) {
 //
 // The middle arc leaves the client after about 160 (at 3840 px) to 198 (at 992 px) steps, and
 // from step 231 on no arc touches the client at all, so the end of the run shows no pixels: the
-// shell dates it from the program's CPU time.
+// session dates it from the program's CPU time.
 
 struct Sample {
   double t;
@@ -277,7 +277,7 @@ void MeasureStarts(int starts) {
 }
 
 // Starts the program, sizes it, lets it settle, stopped, as after a reset, and samples it so
-// for a second: the shell learns from that second what a stopped interval costs it.
+// for a second: the session learns from that second what a stopped interval costs it.
 void Prepare(const Program& program, Running* run, int width, int height) {
   Start(program, run);
   if (width > 0 && (width != run->width || height != run->height))
@@ -292,7 +292,7 @@ void Prepare(const Program& program, Running* run, int width, int height) {
 }
 
 // The stopped program, sampled as in the run, for idle seconds; then it is closed. Prints the
-// idle line (the shell adds the CPU used) and answers the exit code.
+// idle line (the session adds the CPU used) and answers the exit code.
 DWORD IdleAndStop(const Program& program, Running* run, double idle) {
   Mark("idle", program.name);
   SampleFor(*run, idle);
@@ -316,7 +316,7 @@ ArcRun MeasureArcRun(const Program& program, int width, int height, double idle)
   Mark("enter", program.name);
   PostKey(run.child.hwnd, VK_RETURN);
   const double enter = Now();
-  // Sampled until the arcs have left the row; the shell then dates the end from the CPU time.
+  // Sampled until the arcs have left the row; the session then dates the end from the CPU time.
   for (;;) {
     if (SampleCount >= MaxSamples) Fail("too many samples");
     const Sample s = Samples[SampleCount++] = TakeSample(run);

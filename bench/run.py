@@ -9,6 +9,7 @@ import sys
 import time
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ in the sources
 from session import HZ, ticks
 
 ROOT = Path(__file__).resolve().parent.parent
