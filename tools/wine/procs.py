@@ -103,3 +103,13 @@ def kill_wine(bound):
     """Kills the prefix's Wine programs and server, and waits up to bound seconds for them."""
     bounded(["wineserver", "-k"], 2, stderr=subprocess.DEVNULL)
     server_ended(bound)
+
+
+def wine_programs():
+    """The names of the processes of this run's prefix, for the log."""
+    mine, names = os.fsencode(f"WINEPREFIX={os.environ.get('WINEPREFIX')}"), []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        with contextlib.suppress(OSError):
+            if mine in pathlib.Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
+                names.append(read(f"/proc/{pid}/comm"))
+    return sorted(names)
